@@ -1,0 +1,130 @@
+#pragma once
+
+#include "Connection.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace Firebird {
+class IStatement;
+}
+
+namespace qm::db {
+
+// The form in which the program sets a parameter; the server converts it to the procedure's own
+// parameter type (so a text that is no number fails there with the server's conversion error).
+enum class Form { Integer, Text, Date };
+enum class ProcedureKind { Query, Execute };
+
+struct ParamDef {
+    const char* name;
+    Form passedAs;
+};
+
+struct ProcedureDef {
+    const char* component;
+    const char* procedure;
+    ProcedureKind kind;
+    TransactionRole transaction;
+    const char* sql;
+    std::vector<ParamDef> params;
+};
+
+// One value of a result column, kept in the server's own type until it is read.
+struct Value {
+    enum class Type { Null, Integer, Scaled, Real, Text, Date, Time, Timestamp, Boolean };
+    Type type = Type::Null;
+    qint64 integer = 0; // Integer, Scaled (unscaled digits), Boolean
+    int scale = 0;      // Scaled: power of ten, negative for decimals
+    double real = 0;
+    QString text;
+    QDateTime moment; // Date, Time (on 1 Jan 1970), Timestamp
+
+    // The client's text rendering with the Polish regional settings: decimal comma, dd.MM.yyyy.
+    QString render() const;
+};
+
+// One procedure component: its SQL text, its parameters set by name, and (for a query) the rows
+// of its last result, all fetched when it opened.
+class Procedure {
+public:
+    Procedure(Connection& connection, const ProcedureDef& def);
+    ~Procedure();
+    Procedure(const Procedure&) = delete;
+    Procedure& operator=(const Procedure&) = delete;
+
+    const ProcedureDef& def() const { return def_; }
+    const char* name() const { return def_.component; }
+
+    void setInteger(const char* param, qint32 value);
+    void setText(const char* param, const QString& value);
+    void setDate(const char* param, const QDate& value);
+
+    // Query step: closes the previous result, sends the parameters, fetches every row and stands
+    // on the first one.
+    void open();
+    void close();
+    bool isOpen() const { return open_; }
+
+    // Rows the server really returned.
+    int fetchedRows() const { return int(rows_.size()); }
+    bool onRow() const { return current_ < rows_.size(); }
+    // The count column of the first row as an integer; 0 for an empty result.
+    int readCount(const char* countColumn);
+    // Moves to the next row; false when the last real row has been passed.
+    bool next();
+
+    // The row walk: for n = 1 to count, moving on when n is 2 or more, calls visit on each row.
+    // The walk never reads past the real last row, whatever the count says.
+    template <class Visit> void walkRows(int count, Visit&& visit) {
+        for (int n = 1; n <= count; ++n) {
+            if (n >= 2 && !next())
+                break;
+            if (!onRow())
+                break;
+            visit();
+        }
+    }
+
+    // Columns of the current row, by name.
+    qint32 asInteger(const char* column) const;
+    QString asText(const char* column) const;
+    QDateTime asDateTime(const char* column) const;
+    bool isNull(const char* column) const;
+
+    // Write step: prepare, execute once, release, commit ibctOnlySave at once.
+    void execute();
+
+    // Frees the prepared statement; the component prepares again on its next call.
+    void releaseStatement();
+
+private:
+    friend class Connection;
+    using ParamValue = std::variant<qint32, QString, QDate>;
+    const ParamDef& param(const char* name, Form form) const;
+    const Value& column(const char* name) const;
+    Firebird::IStatement* prepare();
+    void run(bool fetch);
+
+    Connection& connection_;
+    const ProcedureDef& def_;
+    std::string positionalSql_;
+    std::vector<std::string> markerNames_; // parameter names in the order of their markers
+    std::map<std::string, ParamValue> values_;
+    Firebird::IStatement* statement_ = nullptr;
+    std::vector<std::string> columnNames_;
+    std::vector<std::vector<Value>> rows_;
+    size_t current_ = 0;
+    bool open_ = false;
+};
+
+// Turns ":NAME" parameter markers into "?" and lists the names in marker order; quoted text is
+// left alone.
+std::string positionalSql(const std::string& sql, std::vector<std::string>& names);
+
+} // namespace qm::db

@@ -1,0 +1,46 @@
+#include "Dialogs.h"
+
+#include "db/DbError.h"
+
+namespace qm {
+
+QString applicationTitle() {
+    return QStringLiteral("Quelmora");
+}
+
+ModalResult MyMessageDialog(Dialogs& dialogs, const QString& message, DialogKind kind,
+                            const QStringList& captions) {
+    return dialogs.messageDialog(message, kind, captions);
+}
+
+bool askYesNo(Dialogs& dialogs, const QString& message) {
+    return MyMessageDialog(dialogs, message, DialogKind::Confirmation,
+                           {QStringLiteral("TAK"), QStringLiteral("NIE")}) == ModalResult::Yes;
+}
+
+bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const db::DbError& e) {
+        dialogs.errorReport(e.text());
+    } catch (const AppError& e) {
+        dialogs.errorReport(e.text());
+    } catch (const std::exception& e) {
+        dialogs.errorReport(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+bool isNumber(const QString& text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool accepted = u == u'.' || (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F') ||
+                              (u >= u'a' && u <= u'f');
+        if (!accepted)
+            return false;
+    }
+    return true;
+}
+
+} // namespace qm

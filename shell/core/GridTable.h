@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+struct GridColumn {
+    QString caption;
+    int width = 0; // pixels at 96 per inch; 0 for the view's default width
+    bool numeric = false;
+};
+
+// An in-memory grid that the program fills itself, row by row; no widget per cell, so long lists
+// stay light. The view that shows it may sort it; selectedRow() always answers in the grid's own
+// row order.
+class GridTable : public QAbstractTableModel {
+public:
+    explicit GridTable(std::vector<GridColumn> columns, QObject* parent = nullptr);
+
+    const std::vector<GridColumn>& columns() const { return columns_; }
+    int columnIndex(const QString& caption) const; // -1 when there is none
+
+    int rows() const { return int(rows_.size()); }
+    void clearRows();
+    int appendRow();
+    void removeRow(int row);
+    void setText(int row, int column, const QString& text);
+    void setNumber(int row, int column, double value);
+    QString text(int row, int column) const;
+    QVariant value(int row, int column) const;
+
+    // Many rows at once: the views are told once, at the end.
+    void beginBulk();
+    void endBulk();
+
+    // The selected row in grid order, or none. The view installs how it is found.
+    std::optional<int> selectedRow() const;
+    void setSelectionSource(std::function<std::optional<int>()> source) {
+        selection_ = std::move(source);
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<GridColumn> columns_;
+    std::vector<std::vector<QVariant>> rows_;
+    std::function<std::optional<int>()> selection_;
+    int bulk_ = 0;
+};
+
+} // namespace qm

@@ -1,0 +1,157 @@
+#include "ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace qm::test {
+
+namespace {
+
+const char* kindName(ScriptedDialogs::Kind k) {
+    using K = ScriptedDialogs::Kind;
+    switch (k) {
+    case K::Question:
+        return "question";
+    case K::Information:
+        return "information box";
+    case K::Error:
+        return "error report";
+    case K::Input:
+        return "input box";
+    case K::OpenFile:
+        return "file-open dialog";
+    case K::SaveFile:
+        return "file-save dialog";
+    case K::Output:
+        return "report output dialog";
+    case K::Preview:
+        return "print preview";
+    case K::Print:
+        return "printing";
+    }
+    return "?";
+}
+
+} // namespace
+
+ScriptedDialogs& ScriptedDialogs::push(Step step) {
+    script_.push_back(std::move(step));
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::expectQuestion(const QString& text, bool yes,
+                                                 const QStringList& captions) {
+    return push({Kind::Question, text, captions, yes, {}, {}, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectInformation(const QString& text) {
+    return push({Kind::Information, text, {}, false, {}, {}, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectError(const QString& containing) {
+    return push({Kind::Error, containing, {}, false, {}, {}, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectInput(const QString& caption, const QString& prompt,
+                                              const QString& answer) {
+    return push({Kind::Input, caption, {}, false, answer, prompt, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectOpenFile(const QString& answer) {
+    return push({Kind::OpenFile, {}, {}, false, answer, {}, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectSaveFile(const QString& answer) {
+    return push({Kind::SaveFile, {}, {}, false, answer, {}, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectOutput(std::optional<qm::ReportOutput> answer) {
+    return push({Kind::Output, {}, {}, false, {}, {}, answer, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectPreview(Inspect inspect) {
+    return push({Kind::Preview, {}, {}, false, {}, {}, {}, std::move(inspect)});
+}
+ScriptedDialogs& ScriptedDialogs::expectPrint(Inspect inspect) {
+    return push({Kind::Print, {}, {}, false, {}, {}, {}, std::move(inspect)});
+}
+
+void ScriptedDialogs::verify() {
+    for (const Step& s : script_)
+        ADD_FAILURE() << "expected " << kindName(s.kind) << " was not shown: \""
+                      << s.text.toStdString() << "\"";
+    script_.clear();
+}
+
+std::optional<ScriptedDialogs::Step> ScriptedDialogs::take(Kind kind, const QString& text,
+                                                           const QStringList& captions) {
+    shown_.push_back({kind, text, captions});
+    if (script_.empty()) {
+        ADD_FAILURE() << "unexpected " << kindName(kind) << ": \"" << text.toStdString() << "\"";
+        return std::nullopt;
+    }
+    Step step = script_.front();
+    const bool textMatches = kind == Kind::Error ? text.contains(step.text)
+                             : (kind == Kind::Question || kind == Kind::Information ||
+                                kind == Kind::Input)
+                                 ? text == step.text
+                                 : true;
+    if (step.kind != kind || !textMatches ||
+        (kind == Kind::Question && captions != step.captions)) {
+        ADD_FAILURE() << "expected " << kindName(step.kind) << " \"" << step.text.toStdString()
+                      << "\" [" << step.captions.join(',').toStdString() << "], but got "
+                      << kindName(kind) << " \"" << text.toStdString() << "\" ["
+                      << captions.join(',').toStdString() << "]";
+        script_.pop_front();
+        return std::nullopt;
+    }
+    script_.pop_front();
+    return step;
+}
+
+qm::ModalResult ScriptedDialogs::messageDialog(const QString& message, qm::DialogKind kind,
+                                               const QStringList& captions) {
+    EXPECT_EQ(kind, qm::DialogKind::Confirmation) << message.toStdString();
+    const auto step = take(Kind::Question, message, captions);
+    return step && step->yes ? qm::ModalResult::Yes : qm::ModalResult::No;
+}
+
+void ScriptedDialogs::information(const QString& text) {
+    take(Kind::Information, text);
+}
+
+void ScriptedDialogs::errorReport(const QString& text) {
+    take(Kind::Error, text);
+}
+
+QString ScriptedDialogs::inputBox(const QString& caption, const QString& prompt,
+                                  const QString& defaultText) {
+    const auto step = take(Kind::Input, caption);
+    if (!step)
+        return defaultText;
+    EXPECT_EQ(prompt.toStdString(), step->prompt.toStdString());
+    return step->answer;
+}
+
+QString ScriptedDialogs::openFile(const QString& initialDir, const QString& filter) {
+    const auto step = take(Kind::OpenFile, initialDir + QLatin1Char('|') + filter);
+    return step ? step->answer : QString();
+}
+
+QString ScriptedDialogs::saveFile(const QString& initialDir, const QString& filter,
+                                  const QString& suggestedName) {
+    const auto step = take(Kind::SaveFile, initialDir + QLatin1Char('|') + filter +
+                                               QLatin1Char('|') + suggestedName);
+    return step ? step->answer : QString();
+}
+
+std::optional<qm::ReportOutput> ScriptedDialogs::chooseReportOutput(const QString& title) {
+    const auto step = take(Kind::Output, title);
+    return step ? step->output : std::nullopt;
+}
+
+void ScriptedDialogs::printPreview(const qm::PrintableDocument& document) {
+    const auto step = take(Kind::Preview, document.title());
+    if (step && step->inspect)
+        step->inspect(document);
+}
+
+void ScriptedDialogs::print(const qm::PrintableDocument& document, int copies) {
+    const auto step = take(Kind::Print, document.title() + QStringLiteral(" x%1").arg(copies));
+    if (step && step->inspect)
+        step->inspect(document);
+}
+
+} // namespace qm::test

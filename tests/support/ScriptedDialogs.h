@@ -1,0 +1,78 @@
+#pragma once
+
+#include "shell/core/Dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace qm::test {
+
+// The dialog seam for tests: every dialog the program opens must have been expected, in order,
+// with its exact text; the queued answer is given back. A dialog that was not expected, or
+// whose text differs, fails the running test and is answered with a refusal.
+class ScriptedDialogs : public qm::Dialogs {
+public:
+    enum class Kind { Question, Information, Error, Input, OpenFile, SaveFile, Output, Preview, Print };
+    struct Shown {
+        Kind kind;
+        QString text;
+        QStringList captions;
+    };
+    using Inspect = std::function<void(const qm::PrintableDocument&)>;
+
+    ScriptedDialogs& expectQuestion(const QString& text, bool yes,
+                                    const QStringList& captions = {QStringLiteral("TAK"),
+                                                                   QStringLiteral("NIE")});
+    ScriptedDialogs& expectInformation(const QString& text);
+    // The error report; the shown text must contain the given part.
+    ScriptedDialogs& expectError(const QString& containing = {});
+    ScriptedDialogs& expectInput(const QString& caption, const QString& prompt,
+                                 const QString& answer);
+    ScriptedDialogs& expectOpenFile(const QString& answer);
+    ScriptedDialogs& expectSaveFile(const QString& answer);
+    ScriptedDialogs& expectOutput(std::optional<qm::ReportOutput> answer);
+    ScriptedDialogs& expectPreview(Inspect inspect = {});
+    ScriptedDialogs& expectPrint(Inspect inspect = {});
+
+    // Every expected dialog was shown.
+    bool finished() const { return script_.empty(); }
+    // Fails the running test for each expected dialog that was not shown, then forgets them.
+    void verify();
+
+    const std::vector<Shown>& shown() const { return shown_; }
+    void clearShown() { shown_.clear(); }
+
+    qm::ModalResult messageDialog(const QString& message, qm::DialogKind kind,
+                                  const QStringList& captions) override;
+    void information(const QString& text) override;
+    void errorReport(const QString& text) override;
+    QString inputBox(const QString& caption, const QString& prompt,
+                     const QString& defaultText) override;
+    QString openFile(const QString& initialDir, const QString& filter) override;
+    QString saveFile(const QString& initialDir, const QString& filter,
+                     const QString& suggestedName) override;
+    std::optional<qm::ReportOutput> chooseReportOutput(const QString& title) override;
+    void progress(const QString&, int, int) override {}
+    void printPreview(const qm::PrintableDocument& document) override;
+    void print(const qm::PrintableDocument& document, int copies) override;
+
+private:
+    struct Step {
+        Kind kind;
+        QString text;
+        QStringList captions;
+        bool yes = false;
+        QString answer;
+        QString prompt;
+        std::optional<qm::ReportOutput> output;
+        Inspect inspect;
+    };
+    ScriptedDialogs& push(Step step);
+    std::optional<Step> take(Kind kind, const QString& text, const QStringList& captions = {});
+
+    std::deque<Step> script_;
+    std::vector<Shown> shown_;
+};
+
+} // namespace qm::test

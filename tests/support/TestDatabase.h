@@ -1,0 +1,53 @@
+#pragma once
+
+#include "db/DeploymentSettings.h"
+
+#include <QProcess>
+#include <QString>
+#include <memory>
+
+namespace qm::test {
+
+// A fresh database made from the project's own schema on the local Firebird server, dropped when
+// the object goes. Tests reach it as the program does, as the user QUELMORA.
+class TestDatabase {
+public:
+    // demo: load the demo data too.
+    explicit TestDatabase(const QString& name, bool demo = false);
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    const QString& path() const { return path_; }
+    // Deployment settings of a program pointed at this database.
+    qm::db::DeploymentSettings settings() const;
+    // Runs SQL as SYSDBA through isql-fb, for arranging data outside the program. Fails the
+    // test (throws) on any SQL error.
+    void sql(const QString& statements) const;
+    // Runs a query as SYSDBA and returns isql's output (list mode).
+    QString query(const QString& select) const;
+
+    // One database shared by all tests of a test program.
+    static TestDatabase& shared();
+
+private:
+    QString path_;
+};
+
+// Another client's change left uncommitted while the object lives: isql-fb runs the statement in
+// an open transaction, holding its row locks, and rolls it back at the end.
+class UncommittedChange {
+public:
+    UncommittedChange(const TestDatabase& db, const QString& statement);
+    ~UncommittedChange();
+    UncommittedChange(const UncommittedChange&) = delete;
+    UncommittedChange& operator=(const UncommittedChange&) = delete;
+
+private:
+    std::unique_ptr<QProcess> isql_;
+};
+
+QString sourceDir();
+QString sysdbaPassword();
+
+} // namespace qm::test
