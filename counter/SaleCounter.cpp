@@ -1,0 +1,338 @@
+#include "SaleCounter.h"
+
+#include "LabelKey.h"
+#include "PriceWithTax.h"
+#include "db/Catalogue.h"
+#include "shell/core/Dialogs.h"
+#include "workers/WorkerDirectory.h"
+
+#include <QDate>
+#include <QTime>
+#include <algorithm>
+#include <stdexcept>
+
+namespace qm::counter {
+
+namespace {
+
+const QString kNoSuchProduct = QStringLiteral("Brak podanego produktu w bazie");
+const QString kChooseMode = QStringLiteral("Proszę wybrać jedną z dwóch opcji widocznych w tym "
+                                           "oknie przed zeskanowaniem produktu.");
+const QString kSoldOutRelease = QStringLiteral(
+    "Ten produkt został już wyprzedany, więc nie można dodać go do koszyka. Czy cofnąć zakup dla "
+    "poprzedniej osoby, która ten produkt już kupiła?");
+const QString kSoldOutReleaseSure = QStringLiteral(
+    "Czy na pewno cofnąć zakup dla poprzedniej osoby, która ten produkt już kupiła?");
+const QString kWorkerIdCaption = QStringLiteral("Proszę podać ID pracownika");
+const QString kWorkerIdPrompt = QStringLiteral("ID Pracownika: ");
+const QString kWorkerIdNotNumber =
+    QStringLiteral("Podane ID pracownika nie jest liczbą, spróbuj ponownie");
+const QString kEmptyBasket =
+    QStringLiteral("Proszę dodać co najmniej jeden produkt do koszyka przed dokonaniem zakupu");
+const QString kOfferStatement =
+    QStringLiteral("Czy wygenerować oświadczenie dla obecnych zakupów?");
+const QString kFinishPurchase = QStringLiteral("Czy zakończyć obecne zakupy?");
+const QString kDeleteEntry = QStringLiteral("Czy na pewno usunąć zaznaczoną pozycję?");
+const QString kCancelPurchase = QStringLiteral("Czy na pewno anulować obecne zakupy?");
+
+constexpr Control kPurchaseButtons[] = {
+    Control::CancelCurrentSellingButton, Control::DeleteCurrentSummaryPositionButton,
+    Control::GenerateReportForSellButton, Control::FinalizeSellButton};
+
+int columnOf(const GridTable& view, const char* caption) {
+    const int index = view.columnIndex(QString::fromUtf8(caption));
+    if (index < 0)
+        throw std::logic_error(std::string("the sale view has no column ") + caption);
+    return index;
+}
+
+qint32 wholeNumberOrFail(const QString& text, const char* what) {
+    const auto number = wholeNumber(text);
+    if (!number)
+        throw AppError(QStringLiteral("%1 %2 nie jest liczbą całkowitą.")
+                           .arg(QString::fromUtf8(what), quotedInMessage(text)));
+    return *number;
+}
+
+// A purchase date as the database layer renders it, "dd.MM.yyyy HH:mm:ss" (or a date alone),
+// as milliseconds from a fixed origin; read as a plain calendar value, so no time-zone rule can
+// move or reject it.
+qint64 purchaseMoment(const QString& text) {
+    const QString datePart = text.section(QLatin1Char(' '), 0, 0);
+    const QString timePart = text.section(QLatin1Char(' '), 1);
+    const QDate date = QDate::fromString(datePart, QStringLiteral("dd.MM.yyyy"));
+    const QTime time =
+        timePart.isEmpty() ? QTime(0, 0) : QTime::fromString(timePart, QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        throw AppError(
+            QStringLiteral("Data zakupu %1 nie jest poprawną datą.").arg(quotedInMessage(text)));
+    return date.toJulianDay() * 86'400'000 + time.msecsSinceStartOfDay();
+}
+
+} // namespace
+
+SaleCounter::SaleCounter(Dialogs& dialogs, db::Catalogue& catalogue,
+                         workers::WorkerDirectory& arrayWithDataOfWorkers, SaleControls& controls,
+                         GridTable& basketView, GridTable& checkView,
+                         StatementPreview statementPreview)
+    : dialogs_(dialogs), catalogue_(catalogue), workers_(arrayWithDataOfWorkers),
+      controls_(controls), basketView_(basketView), checkView_(checkView),
+      statementPreview_(std::move(statementPreview)) {
+    basketColumns_ = {columnOf(basketView, "NAZWA"), columnOf(basketView, "ETYKIETA")};
+    checkColumns_ = {columnOf(checkView, "ODWO_ID"),       columnOf(checkView, "KOD"),
+                     columnOf(checkView, "NAZWA"),         columnOf(checkView, "NAZWA_TKANINY"),
+                     columnOf(checkView, "NAZWA_KORPUSU"), columnOf(checkView, "ILOSC"),
+                     columnOf(checkView, "QBM"),           columnOf(checkView, "CENA"),
+                     columnOf(checkView, "CENA_Z_VAT")};
+}
+
+std::vector<GridColumn> SaleCounter::basketViewColumns() {
+    return {{QStringLiteral("NAZWA"), 435}, {QStringLiteral("ETYKIETA"), 340}};
+}
+
+std::vector<GridColumn> SaleCounter::checkViewColumns() {
+    return {{QStringLiteral("ODWO_ID"), 195},
+            {QStringLiteral("KOD"), 202},
+            {QStringLiteral("NAZWA"), 319},
+            {QStringLiteral("NAZWA_TKANINY"), 318},
+            {QStringLiteral("NAZWA_KORPUSU"), 258},
+            {QStringLiteral("ILOSC"), 166},
+            {QStringLiteral("QBM"), 0},
+            {QStringLiteral("CENA"), 113},
+            {QStringLiteral("CENA_Z_VAT"), 143, true}};
+}
+
+void SaleCounter::cxSellTabSheetShow() {
+    if (controls_.checkProductChecked() || controls_.sellChecked())
+        return;
+    for (const Control c : kPurchaseButtons)
+        controls_.setEnabled(c, false);
+}
+
+void SaleCounter::CheckProductRadioButtonClick() {
+    controls_.setEnabled(Control::WorkerIDEdit, false);
+    for (const Control c : kPurchaseButtons)
+        controls_.setEnabled(c, false);
+    controls_.setActiveLevel(SummaryLevel::Check);
+}
+
+void SaleCounter::SellRadioButtonClick() {
+    controls_.setEnabled(Control::WorkerIDEdit, true);
+    for (const Control c : kPurchaseButtons)
+        controls_.setEnabled(c, true);
+    controls_.setActiveLevel(SummaryLevel::Basket);
+    refreshBasketView();
+}
+
+void SaleCounter::WorkerIDEditKeyPress(QChar key) {
+    if (key == kEnter)
+        workerId_ = controls_.workerIdText();
+}
+
+void SaleCounter::refreshBasketView() {
+    basketView_.beginBulk();
+    basketView_.clearRows();
+    for (const BasketEntry& entry : basket_) {
+        const int row = basketView_.appendRow();
+        basketView_.setText(row, basketColumns_.name, entry.articleName);
+        basketView_.setText(row, basketColumns_.label, entry.labelText);
+    }
+    basketView_.endBulk();
+}
+
+void SaleCounter::resetPurchase() {
+    controls_.clearModes();
+    for (const Control c :
+         {Control::FinalizeSellButton, Control::DeleteCurrentSummaryPositionButton,
+          Control::CancelCurrentSellingButton, Control::GenerateReportForSellButton})
+        controls_.setEnabled(c, false);
+    workerId_.clear();
+    controls_.setWorkerIdText(QString());
+    controls_.setProductIdText(QString());
+    basketView_.clearRows();
+    checkView_.clearRows();
+    basket_.clear();
+}
+
+void SaleCounter::ProductIDEditKeyPress(QChar key) {
+    if (key != kEnter)
+        return;
+    const QString labelText = controls_.productIdText();
+    if (labelText.isEmpty())
+        return;
+    const QString labelKeyText = labelKey(labelText);
+
+    db::Procedure& p = catalogue_.ibcspGetProductInfo;
+    p.setText("I_LABEL", labelKeyText);
+    p.open();
+    const int count = p.readCount("COUNT_AMOUNT_OF_ARTICLES");
+    if (!p.onRow() || p.asInteger("ODWO_ID_TO_RETURN") == 0) {
+        dialogs_.information(kNoSuchProduct);
+        controls_.setProductIdText(QString());
+        return;
+    }
+    checkView_.clearRows();
+
+    for (int n = 1; n <= count; ++n) {
+        if ((n >= 2 && !p.next()) || !p.onRow())
+            break;
+        if (controls_.checkProductChecked()) {
+            controls_.setActiveLevel(SummaryLevel::Check);
+            controls_.setProductIdText(QString());
+            // Converted before the row is added, so a price that is no number leaves no
+            // half-filled row behind.
+            const double gross = priceWithTax(p.asText("PRICE_TO_RETURN"));
+            const CheckColumns& c = checkColumns_;
+            const int row = checkView_.appendRow();
+            checkView_.setText(row, c.odwoId, p.asText("ODWO_ID_TO_RETURN"));
+            checkView_.setText(row, c.code, p.asText("CODE_TO_RETURN"));
+            checkView_.setText(row, c.name, p.asText("NAME_TO_RETURN"));
+            checkView_.setText(row, c.fabric, p.asText("NAME_OF_FABRIC_TO_RETURN"));
+            checkView_.setText(row, c.corpus, p.asText("NAME_OF_CORPUS_TO_RETURN"));
+            checkView_.setText(row, c.amount, p.asText("AMOUNT_TO_RETURN"));
+            checkView_.setText(row, c.qbm, p.asText("QBM_TO_RETURN"));
+            checkView_.setText(row, c.price, p.asText("PRICE_TO_RETURN"));
+            checkView_.setNumber(row, c.priceWithTax, gross);
+        } else if (controls_.sellChecked()) {
+            controls_.setActiveLevel(SummaryLevel::Basket);
+            controls_.setProductIdText(QString());
+            const int amount = p.asInteger("AMOUNT_TO_RETURN");
+            const QString name = p.asText("NAME_TO_RETURN");
+            if (amount > 0) {
+                const BasketEntry entry{name, labelText};
+                if (std::find(basket_.begin(), basket_.end(), entry) == basket_.end())
+                    basket_.push_back(entry);
+            } else if (amount == 0) {
+                releaseFromLastBuyer(labelKeyText, name);
+            }
+            refreshBasketView();
+        } else {
+            dialogs_.information(kChooseMode);
+            controls_.setProductIdText(QString());
+            return;
+        }
+    }
+}
+
+void SaleCounter::releaseFromLastBuyer(const QString& key, const QString& articleName) {
+    if (!askYesNo(dialogs_, kSoldOutRelease))
+        return;
+    if (!askYesNo(dialogs_, kSoldOutReleaseSure))
+        return;
+
+    struct OrderRecord {
+        QString orderId, workerId, labelText, date;
+    };
+    db::Procedure& orders = catalogue_.ibcspGetWorkersOrdersID;
+    orders.open();
+    std::vector<OrderRecord> records;
+    orders.walkRows(orders.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), [&] {
+        records.push_back({orders.asText("ORDER_ID_TO_RETURN"), orders.asText("USER_ID_TO_RETURN"),
+                           orders.asText("LABEL_TO_RETURN"), orders.asText("DATE_TO_RETURN")});
+    });
+
+    struct Kept {
+        const OrderRecord* record;
+        qint64 moment;
+    };
+    std::vector<Kept> kept;
+    for (const OrderRecord& r : records)
+        if (labelKey(r.labelText) == key)
+            kept.push_back({&r, purchaseMoment(r.date)});
+    if (kept.empty())
+        return;
+    const qint64 latest =
+        std::max_element(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+            return a.moment < b.moment;
+        })->moment;
+
+    db::Procedure& rollback = catalogue_.ibcspRollbackWorkerPurchase;
+    for (const Kept& k : kept) {
+        if (k.moment != latest)
+            continue;
+        rollback.setText("I_NAME", articleName);
+        rollback.setInteger("I_ORDER_ID", wholeNumberOrFail(k.record->orderId, "Numer zakupu"));
+        rollback.setInteger("I_ODWO_ID", wholeNumberOrFail(key, "Klucz etykiety"));
+        rollback.execute();
+    }
+}
+
+void SaleCounter::FinalizeSellButtonClick() {
+    if (controls_.workerIdText().isEmpty()) {
+        workerId_ = dialogs_.inputBox(kWorkerIdCaption, kWorkerIdPrompt, QString());
+        if (isNumber(workerId_))
+            controls_.setWorkerIdText(workerId_);
+        else
+            dialogs_.information(kWorkerIdNotNumber);
+        return;
+    }
+    if (!workers_.purchaseCheck(dialogs_, workerId_))
+        return;
+    if (basket_.empty()) {
+        dialogs_.information(kEmptyBasket);
+        return;
+    }
+    if (askYesNo(dialogs_, kOfferStatement) && statementPreview_)
+        statementPreview_();
+    if (!askYesNo(dialogs_, kFinishPurchase))
+        return;
+    recordPurchase();
+}
+
+// Records the basket entry by entry, each purchase committed on its own. An entry leaves the
+// basket as soon as its purchase is committed, so when a lookup or a write fails part-way the
+// basket (and its view) hold exactly the entries not recorded yet, and completing again cannot
+// record any entry twice.
+void SaleCounter::recordPurchase() {
+    std::optional<qint32> buyer;
+    db::Procedure& lookup = catalogue_.ibcspGetProductInfo;
+    db::Procedure& purchase = catalogue_.ibcspWorkersPurchase;
+    size_t i = 0;
+    while (i < basket_.size()) {
+        const BasketEntry entry = basket_[i];
+        const QString key = labelKey(entry.labelText);
+        lookup.setText("I_LABEL", key);
+        lookup.open();
+        // A label key may stand for several articles: the entry is tested against the row of its
+        // own article only, and recorded once.
+        std::optional<int> amount;
+        lookup.walkRows(lookup.readCount("COUNT_AMOUNT_OF_ARTICLES"), [&] {
+            if (!amount && lookup.asText("NAME_TO_RETURN") == entry.articleName)
+                amount = lookup.asInteger("AMOUNT_TO_RETURN");
+        });
+        if (!amount || *amount <= 0) {
+            ++i; // no longer available: skipped without a word
+            continue;
+        }
+        if (!buyer)
+            buyer = wholeNumberOrFail(workerId_, "ID pracownika");
+        purchase.setInteger("I_USER_ID", *buyer);
+        purchase.setText("I_ODWO_ID", key);
+        purchase.setText("I_LABEL", entry.labelText);
+        purchase.setText("I_NAME", entry.articleName);
+        purchase.execute();
+        basket_.erase(basket_.begin() + qsizetype(i));
+        refreshBasketView();
+    }
+    resetPurchase();
+}
+
+void SaleCounter::DeleteCurrentSummaryPositionButtonClick() {
+    if (!askYesNo(dialogs_, kDeleteEntry))
+        return;
+    if (basket_.empty())
+        return;
+    const std::optional<int> row = basketView_.selectedRow();
+    if (!row || size_t(*row) >= basket_.size())
+        return;
+    basket_.erase(basket_.begin() + *row);
+    refreshBasketView();
+}
+
+void SaleCounter::CancelCurrentSellingButtonClick() {
+    if (!askYesNo(dialogs_, kCancelPurchase))
+        return;
+    resetPurchase();
+}
+
+} // namespace qm::counter

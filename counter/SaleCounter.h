@@ -1,0 +1,103 @@
+#pragma once
+
+#include "SaleControls.h"
+#include "shell/core/GridTable.h"
+
+#include <QChar>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace qm {
+class Dialogs;
+}
+namespace qm::db {
+struct Catalogue;
+}
+namespace qm::workers {
+class WorkerDirectory;
+}
+
+namespace qm::counter {
+
+// One entry of the basket: an article and the label it was scanned from, exactly as typed.
+struct BasketEntry {
+    QString articleName;
+    QString labelText;
+    bool operator==(const BasketEntry&) const = default;
+};
+
+// The selling counter of the sale tab, without any window: the two sale modes, the worker of
+// the current purchase, the basket with its two views, scanning, completing, trimming and
+// cancelling a purchase.
+//
+// Every handler runs to its end on the window's thread. Errors are not caught here: a database
+// error (db::DbError) or a text that cannot be converted (qm::AppError) stops the handler where it
+// happens, and the caller shows it in the general error report (qm::runGuarded).
+class SaleCounter {
+public:
+    // Shows the statement of the current purchase and returns when the operator closes it.
+    using StatementPreview = std::function<void()>;
+
+    // basketView has the columns of basketViewColumns(), checkView those of checkViewColumns().
+    SaleCounter(Dialogs& dialogs, db::Catalogue& catalogue,
+                workers::WorkerDirectory& arrayWithDataOfWorkers, SaleControls& controls,
+                GridTable& basketView, GridTable& checkView, StatementPreview statementPreview);
+
+    // "NAZWA", "ETYKIETA".
+    static std::vector<GridColumn> basketViewColumns();
+    // "ODWO_ID", "KOD", "NAZWA", "NAZWA_TKANINY", "NAZWA_KORPUSU", "ILOSC", "QBM", "CENA",
+    // "CENA_Z_VAT" (a number).
+    static std::vector<GridColumn> checkViewColumns();
+
+    // The worker ID in effect: the last one confirmed with Enter (or given at the prompt).
+    const QString& workerId() const { return workerId_; }
+    // The basket, in the order the entries were added.
+    const std::vector<BasketEntry>& arrayForShoppingProcess() const { return basket_; }
+
+    // The sale tab became visible.
+    void cxSellTabSheetShow();
+    // The check-mode radio button became checked.
+    void CheckProductRadioButtonClick();
+    // The sell-mode radio button became checked.
+    void SellRadioButtonClick();
+    // A character typed into the worker field; Enter confirms the field's text as the worker ID.
+    void WorkerIDEditKeyPress(QChar key);
+    // A character typed or scanned into the label field; Enter looks the label up.
+    void ProductIDEditKeyPress(QChar key);
+    void FinalizeSellButtonClick();
+    void DeleteCurrentSummaryPositionButtonClick();
+    void CancelCurrentSellingButtonClick();
+
+    // Rebuilds the basket view from the basket.
+    void refreshBasketView();
+    // Back to the starting state: no mode, purchase buttons disabled, no worker, both fields and
+    // both views empty, empty basket.
+    void resetPurchase();
+
+    static constexpr QChar kEnter = QChar(13);
+
+private:
+    void releaseFromLastBuyer(const QString& key, const QString& articleName);
+    void recordPurchase();
+
+    Dialogs& dialogs_;
+    db::Catalogue& catalogue_;
+    workers::WorkerDirectory& workers_;
+    SaleControls& controls_;
+    GridTable& basketView_;
+    GridTable& checkView_;
+    StatementPreview statementPreview_;
+    struct BasketColumns {
+        int name, label;
+    } basketColumns_;
+    struct CheckColumns {
+        int odwoId, code, name, fabric, corpus, amount, qbm, price, priceWithTax;
+    } checkColumns_;
+
+    QString workerId_;
+    std::vector<BasketEntry> basket_;
+};
+
+} // namespace qm::counter

@@ -1,0 +1,520 @@
+#include "SaleHarness.h"
+
+#include <QSortFilterProxyModel>
+
+using namespace qm::test;
+using qm::counter::Control;
+using qm::counter::SummaryLevel;
+
+namespace {
+
+const QString kNoSuchProduct = QStringLiteral("Brak podanego produktu w bazie");
+const QString kChooseMode = QStringLiteral("Proszę wybrać jedną z dwóch opcji widocznych w tym "
+                                           "oknie przed zeskanowaniem produktu.");
+const QString kSoldOut = QStringLiteral(
+    "Ten produkt został już wyprzedany, więc nie można dodać go do koszyka. Czy cofnąć zakup dla "
+    "poprzedniej osoby, która ten produkt już kupiła?");
+const QString kSoldOutSure = QStringLiteral(
+    "Czy na pewno cofnąć zakup dla poprzedniej osoby, która ten produkt już kupiła?");
+const QString kPromptCaption = QStringLiteral("Proszę podać ID pracownika");
+const QString kPrompt = QStringLiteral("ID Pracownika: ");
+const QString kNotANumber =
+    QStringLiteral("Podane ID pracownika nie jest liczbą, spróbuj ponownie");
+const QString kNoWorkerData = QStringLiteral("Program nie posiada pobranych danych pracowników");
+const QString kNoSuchWorker = QStringLiteral("Brak pracownika o podanym ID w pobranej bazie");
+const QString kEmptyBasket =
+    QStringLiteral("Proszę dodać co najmniej jeden produkt do koszyka przed dokonaniem zakupu");
+const QString kStatement = QStringLiteral("Czy wygenerować oświadczenie dla obecnych zakupów?");
+const QString kFinish = QStringLiteral("Czy zakończyć obecne zakupy?");
+const QString kDelete = QStringLiteral("Czy na pewno usunąć zaznaczoną pozycję?");
+const QString kCancel = QStringLiteral("Czy na pewno anulować obecne zakupy?");
+
+class SaleCounterTest : public ::testing::Test {
+protected:
+    void SetUp() override { directory = loadedDirectory(db); }
+
+    TestDatabase& db = saleDatabase();
+    qm::workers::WorkerDirectory directory;
+};
+
+TEST_F(SaleCounterTest, SellRoadRecordsEachEntryOnceAndResets) {
+    db.sql(article(7101, "Komoda Lena", 2, "1299.00") + article(7101, "Regał Ola", 1, "19.99") +
+           article(7101, "Stolik Kawowy", 1) + article(7102, "Krzesło Gięte", 5) +
+           article(7103, "Biurko Narożne", 1));
+    SaleStation s(db, directory);
+    s.run([&] { s.counter.cxSellTabSheetShow(); });
+    EXPECT_TRUE(s.controls.purchaseButtonsDisabled());
+
+    s.chooseSellMode();
+    EXPECT_TRUE(s.controls.purchaseButtonsEnabled());
+    EXPECT_EQ(s.controls.activeLevel(), SummaryLevel::Basket);
+    s.confirmWorker("901");
+    for (const char* label : {"12/7101/78", "7102", "9/7103", "12/7101/78"})
+        s.scan(label);
+    const Rows scanned{{"Komoda Lena", "12/7101/78"},
+                       {"Regał Ola", "12/7101/78"},
+                       {"Stolik Kawowy", "12/7101/78"},
+                       {"Krzesło Gięte", "7102"},
+                       {"Biurko Narożne", "9/7103"}};
+    EXPECT_EQ(s.basket(), scanned);
+    EXPECT_EQ(s.basketRows(), scanned);
+    EXPECT_EQ(s.controls.productId, "");
+
+    // Sold at another counter since the scan: that entry is passed over without a word.
+    db.sql("UPDATE ARTICLES SET AMOUNT = 0 WHERE ODWO_ID = 7101 AND NAME = 'Stolik Kawowy';");
+    // Typed without Enter: the purchase stays with the confirmed worker.
+    s.controls.workerId = "902";
+    s.dialogs.expectQuestion(kStatement, true).expectQuestion(kFinish, true);
+    EXPECT_TRUE(s.finalize());
+    s.dialogs.verify();
+
+    EXPECT_EQ(s.previews, std::vector<Rows>{scanned});
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 901),
+              QStringList({"12/7101/78", "12/7101/78", "7102", "9/7103"}));
+    EXPECT_TRUE(labelsBoughtBy(s.catalogue, 902).isEmpty());
+    // One piece of each recorded article, none of any other under the same label.
+    EXPECT_EQ(amountOf(s.catalogue, 7101, "Komoda Lena"), 1);
+    EXPECT_EQ(amountOf(s.catalogue, 7101, "Regał Ola"), 0);
+    EXPECT_EQ(amountOf(s.catalogue, 7101, "Stolik Kawowy"), 0);
+    EXPECT_EQ(amountOf(s.catalogue, 7102, "Krzesło Gięte"), 4);
+    EXPECT_EQ(amountOf(s.catalogue, 7103, "Biurko Narożne"), 0);
+    s.expectReset();
+}
+
+TEST_F(SaleCounterTest, CheckModeShowsEveryArticleOfTheKey) {
+    db.sql(article(7201, "Fotel Uszak", 3, "1.50") + article(7201, "Sofa Bella", 0, "10.50") +
+           article(7201, "Pufa", 1, "1299.00") + article(7202, "Lampa", 2, "12.50"));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.scan("7202");
+    s.chooseCheckMode();
+    EXPECT_FALSE(s.controls.isEnabled(Control::WorkerIDEdit));
+    EXPECT_TRUE(s.controls.purchaseButtonsDisabled());
+    EXPECT_EQ(s.controls.activeLevel(), SummaryLevel::Check);
+
+    s.scan("1/7201/1");
+    s.dialogs.verify(); // a sold-out article asks nothing in check mode
+    struct Shown {
+        QStringList texts;
+        double withTax;
+    };
+    const Shown expected[] = {
+        {{"7201", "K-7201", "Fotel Uszak", "Tkanina 7201", "Korpus 7201", "3", "1,25", "1,50"},
+         1.84},
+        {{"7201", "K-7201", "Sofa Bella", "Tkanina 7201", "Korpus 7201", "0", "1,25", "10,50"},
+         12.92},
+        {{"7201", "K-7201", "Pufa", "Tkanina 7201", "Korpus 7201", "1", "1,25", "1299,00"},
+         1597.77},
+    };
+    ASSERT_EQ(s.checkView.rows(), 3);
+    const int withTax = s.checkView.columnIndex("CENA_Z_VAT");
+    for (int r = 0; r < 3; ++r) {
+        QStringList texts;
+        for (int c = 0; c < withTax; ++c)
+            texts << s.checkView.text(r, c);
+        EXPECT_EQ(texts, expected[r].texts);
+        EXPECT_EQ(s.checkView.value(r, withTax).toDouble(), expected[r].withTax);
+    }
+    EXPECT_EQ(s.controls.productId, "");
+    EXPECT_EQ(s.basket(), (Rows{{"Lampa", "7202"}}));
+
+    // A key that is not found leaves the rows of the last one.
+    s.dialogs.expectInformation(kNoSuchProduct);
+    s.scan("7299");
+    s.dialogs.verify();
+    EXPECT_EQ(s.checkView.rows(), 3);
+    EXPECT_EQ(s.controls.productId, "");
+
+    // Back in sell mode the purchase goes on; a found key empties the hidden check view.
+    s.chooseSellMode();
+    EXPECT_EQ(s.basketRows(), (Rows{{"Lampa", "7202"}}));
+    EXPECT_EQ(s.checkView.rows(), 3);
+    s.scan("7202");
+    EXPECT_EQ(s.checkView.rows(), 0);
+    EXPECT_EQ(s.basket(), (Rows{{"Lampa", "7202"}}));
+    s.dialogs.verify();
+}
+
+TEST_F(SaleCounterTest, ScanWithoutAModeAsksForOneOnce) {
+    db.sql(article(7211, "Ława", 1) + article(7211, "Ława Mała", 1) +
+           article(7211, "Ława Duża", 1));
+    SaleStation s(db, directory);
+    s.chooseCheckMode();
+    s.scan("7211");
+    ASSERT_EQ(s.checkView.rows(), 3);
+    s.controls.clearModes();
+
+    s.dialogs.expectInformation(kChooseMode);
+    s.scan("5/7211/5");
+    s.dialogs.verify();
+    EXPECT_EQ(s.checkView.rows(), 0);
+    EXPECT_EQ(s.controls.productId, "");
+    EXPECT_TRUE(s.basket().empty());
+
+    s.dialogs.expectInformation(kNoSuchProduct);
+    s.scan("7219");
+    s.dialogs.verify();
+    EXPECT_EQ(s.controls.productId, "");
+}
+
+TEST_F(SaleCounterTest, SoldOutArticleIsReleasedFromItsLatestBuyers) {
+    db.sql(article(7301, "Szafa Duża", 0) + article(7302, "Półka", 3) +
+           article(73010, "Szafa Mała", 1) + article(7303, "Regał Niski", 0) +
+           purchase(911, 7301, "Szafa Duża", "1/7301/1", "2024-05-01 10:00:00") +
+           purchase(912, 7301, "Szafa Duża", "7301", "2024-05-02 12:00:00") +
+           purchase(913, 7301, "Szafa Duża", "8/7301", "2024-05-02 12:00:00") +
+           // later, but another key that merely begins alike
+           purchase(914, 73010, "Szafa Mała", "1/73010/1", "2024-06-01 08:00:00"));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.scan("7302");
+    const Rows before{{"Półka", "7302"}};
+    const auto ordersOfTheKeys = [&] {
+        return standingOrders(s.catalogue).filter(QStringLiteral("7301"));
+    };
+    const QStringList allOrders{"911|1/7301/1", "912|7301", "913|8/7301", "914|1/73010/1"};
+    ASSERT_EQ(ordersOfTheKeys(), allOrders);
+
+    for (const bool firstAnswer : {false, true}) {
+        s.dialogs.expectQuestion(kSoldOut, firstAnswer);
+        if (firstAnswer)
+            s.dialogs.expectQuestion(kSoldOutSure, false);
+        s.scan("5/7301/5");
+        s.dialogs.verify();
+        EXPECT_EQ(ordersOfTheKeys(), allOrders);
+        EXPECT_EQ(s.basketRows(), before);
+    }
+
+    s.dialogs.expectQuestion(kSoldOut, true).expectQuestion(kSoldOutSure, true);
+    s.scan("5/7301/5");
+    s.dialogs.verify();
+    // Both purchases of the latest second go back; the basket is not touched.
+    EXPECT_EQ(ordersOfTheKeys(), QStringList({"911|1/7301/1", "914|1/73010/1"}));
+    EXPECT_EQ(amountOf(s.catalogue, 7301, "Szafa Duża"), 2);
+    EXPECT_EQ(amountOf(s.catalogue, 73010, "Szafa Mała"), 1);
+    EXPECT_EQ(s.basket(), before);
+    EXPECT_EQ(s.basketRows(), before);
+    EXPECT_EQ(s.controls.productId, "");
+
+    // Released, it can be sold again.
+    s.scan("5/7301/5");
+    EXPECT_EQ(s.basket(), (Rows{{"Półka", "7302"}, {"Szafa Duża", "5/7301/5"}}));
+
+    // Sold out with no purchase on record: nothing to release, nothing said.
+    s.dialogs.expectQuestion(kSoldOut, true).expectQuestion(kSoldOutSure, true);
+    s.scan("7303");
+    s.dialogs.verify();
+    EXPECT_EQ(amountOf(s.catalogue, 7303, "Regał Niski"), 0);
+}
+
+// One label, two articles, only one sold out. The orders of the key carry no article name, so
+// the release offers the latest of them all to the sold-out article; the server gives back only
+// an order of that very article and refuses the other, so no piece moves between the two.
+TEST_F(SaleCounterTest, ReleaseUnderALabelOfTwoArticlesNeverMovesStock) {
+    struct Case {
+        const char* what;
+        int key;
+        bool sofaOrderFirst;
+        const char* sofaBoughtAt;
+        const char* fotelBoughtAt;
+        int sofaAfter;
+    };
+    const Case cases[] = {
+        {"same second, the sofa's order listed first", 7401, true, "2024-05-03 09:00:00",
+         "2024-05-03 09:00:00", 1},
+        {"same second, the armchair's order listed first", 7402, false, "2024-05-03 09:00:00",
+         "2024-05-03 09:00:00", 0},
+        {"the armchair bought later", 7403, true, "2024-05-03 09:00:00", "2024-05-03 10:00:00", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString label = QString::number(c.key);
+        const QString sofa = purchase(921, c.key, "Sofa", label, c.sofaBoughtAt);
+        const QString fotel = purchase(922, c.key, "Fotel", "1/" + label, c.fotelBoughtAt);
+        db.sql(article(c.key, "Fotel", 1) + article(c.key, "Sofa", 0) +
+               (c.sofaOrderFirst ? sofa + fotel : fotel + sofa));
+        SaleStation s(db, directory);
+        s.chooseSellMode();
+        s.dialogs.expectQuestion(kSoldOut, true)
+            .expectQuestion(kSoldOutSure, true)
+            .expectError(QStringLiteral("nie dotyczy artykułu o ODWO_ID %1").arg(c.key));
+        EXPECT_FALSE(s.scan(label));
+        s.dialogs.verify();
+
+        EXPECT_EQ(amountOf(s.catalogue, c.key, "Sofa"), c.sofaAfter);
+        EXPECT_EQ(amountOf(s.catalogue, c.key, "Fotel"), 1);
+        const QStringList standing = standingOrders(s.catalogue).filter(label);
+        EXPECT_TRUE(standing.contains("922|1/" + label));
+        EXPECT_EQ(standing.contains("921|" + label), c.sofaAfter == 0);
+        // The armchair's row came first and went into the basket before the release.
+        EXPECT_EQ(s.basket(), (Rows{{"Fotel", label}}));
+    }
+}
+
+TEST_F(SaleCounterTest, DeleteRemovesTheEntryOfTheSelectedRowWhateverTheSorting) {
+    db.sql(article(7501, "Komoda", 1) + article(7502, "Antresola", 1) +
+           article(7503, "Wieszak", 1));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.confirmWorker("906");
+    for (const char* label : {"7501", "7502", "7503"})
+        s.scan(label);
+
+    // The view shows the basket sorted by name: the middle entry is on top.
+    QSortFilterProxyModel sorted;
+    sorted.setSourceModel(&s.basketView);
+    sorted.sort(0, Qt::AscendingOrder);
+    ASSERT_EQ(sorted.index(0, 0).data().toString(), "Antresola");
+    std::optional<int> selectedOnScreen = 0;
+    s.basketView.setSelectionSource([&]() -> std::optional<int> {
+        if (!selectedOnScreen)
+            return std::nullopt;
+        return sorted.mapToSource(sorted.index(*selectedOnScreen, 0)).row();
+    });
+
+    s.dialogs.expectQuestion(kDelete, false);
+    s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
+    EXPECT_EQ(s.basket().size(), 3u);
+
+    s.dialogs.expectQuestion(kDelete, true);
+    s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
+    s.dialogs.verify();
+    const Rows kept{{"Komoda", "7501"}, {"Wieszak", "7503"}};
+    EXPECT_EQ(s.basket(), kept);
+    EXPECT_EQ(s.basketRows(), kept);
+    EXPECT_EQ(s.counter.workerId(), "906");
+    EXPECT_TRUE(s.controls.sell);
+
+    selectedOnScreen.reset();
+    s.dialogs.expectQuestion(kDelete, true);
+    s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
+    EXPECT_EQ(s.basket(), kept);
+
+    selectedOnScreen = 1; // the second row on screen (Wieszak), then the only one left
+    for (int i = 0; i < 2; ++i) {
+        s.dialogs.expectQuestion(kDelete, true);
+        s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
+        selectedOnScreen = 0;
+    }
+    EXPECT_TRUE(s.basket().empty());
+    EXPECT_EQ(s.basketView.rows(), 0);
+    s.dialogs.expectQuestion(kDelete, true);
+    s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
+    s.dialogs.verify();
+    for (const auto& [key, name] :
+         {std::pair{7501, "Komoda"}, {7502, "Antresola"}, {7503, "Wieszak"}})
+        EXPECT_EQ(amountOf(s.catalogue, key, name), 1);
+}
+
+TEST_F(SaleCounterTest, CancelDropsThePurchaseWritingNothing) {
+    db.sql(article(7511, "Toaletka", 1));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.confirmWorker("906");
+    s.scan("7511");
+
+    s.dialogs.expectQuestion(kCancel, false);
+    s.run([&] { s.counter.CancelCurrentSellingButtonClick(); });
+    EXPECT_EQ(s.basketRows(), (Rows{{"Toaletka", "7511"}}));
+    EXPECT_EQ(s.counter.workerId(), "906");
+
+    s.dialogs.expectQuestion(kCancel, true);
+    s.run([&] { s.counter.CancelCurrentSellingButtonClick(); });
+    s.dialogs.verify();
+    s.expectReset();
+    EXPECT_EQ(amountOf(s.catalogue, 7511, "Toaletka"), 1);
+}
+
+// The worker-ID prompt of a completion with an empty worker field: only the character check,
+// then stop; the next click goes on with the typed ID or asks again.
+TEST_F(SaleCounterTest, WorkerIdPromptTakesOnlyTextsThatPassTheCharacterCheck) {
+    db.sql(article(7521, "Szafka RTV", 5));
+    struct Case {
+        QString typed;
+        bool refused;  // "not a number"
+        QString field; // the worker field afterwards
+    };
+    const Case cases[] = {
+        {"123", false, "123"},
+        {"", false, ""}, // a cancelled prompt
+        {"xyz", true, ""},
+        {"12a", false, "12a"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        SaleStation s(db, directory);
+        s.chooseSellMode();
+        s.scan("7521");
+        s.dialogs.expectInput(kPromptCaption, kPrompt, c.typed);
+        if (c.refused)
+            s.dialogs.expectInformation(kNotANumber);
+        s.finalize();
+        s.dialogs.verify();
+        EXPECT_EQ(s.controls.workerId, c.field);
+        EXPECT_EQ(s.counter.workerId(), c.typed);
+
+        // The next click: with the field filled, the checks run (no worker has that ID);
+        // with it empty, the prompt comes again.
+        if (c.field.isEmpty())
+            s.dialogs.expectInput(kPromptCaption, kPrompt, "");
+        else
+            s.dialogs.expectInformation(kNoSuchWorker);
+        s.finalize();
+        s.dialogs.verify();
+        EXPECT_EQ(s.basket().size(), 1u);
+    }
+    SaleStation after(db, directory);
+    EXPECT_EQ(amountOf(after.catalogue, 7521, "Szafka RTV"), 5);
+}
+
+TEST_F(SaleCounterTest, CompletionRefusals) {
+    db.sql(article(7531, "Kredens", 2));
+    {
+        // No worker data was loaded at start.
+        qm::workers::WorkerDirectory none;
+        SaleStation s(db, none);
+        s.chooseSellMode();
+        s.confirmWorker("901");
+        s.scan("7531");
+        s.dialogs.expectInformation(kNoWorkerData);
+        s.finalize();
+        s.dialogs.verify();
+    }
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.scan("7531");
+    // Two workers hold 903; nobody holds 999; nothing confirmed while 901 only stands in the
+    // field.
+    for (const char* confirmed : {"903", "999", ""}) {
+        SCOPED_TRACE(confirmed);
+        s.confirmWorker(confirmed);
+        s.controls.workerId = "901";
+        s.dialogs.expectInformation(kNoSuchWorker);
+        s.finalize();
+        s.dialogs.verify();
+    }
+
+    SaleStation empty(db, directory);
+    empty.chooseSellMode();
+    empty.confirmWorker("909");
+    empty.dialogs.expectInformation(kEmptyBasket);
+    empty.finalize();
+    empty.dialogs.verify();
+
+    // The statement is shown, then the operator does not finish: nothing changes.
+    s.confirmWorker("909");
+    s.dialogs.expectQuestion(kStatement, true).expectQuestion(kFinish, false);
+    s.finalize();
+    s.dialogs.verify();
+    EXPECT_EQ(s.previews, std::vector<Rows>{(Rows{{"Kredens", "7531"}})});
+    EXPECT_EQ(s.basketRows(), (Rows{{"Kredens", "7531"}}));
+    EXPECT_EQ(s.counter.workerId(), "909");
+    EXPECT_TRUE(s.controls.sell);
+    EXPECT_TRUE(s.controls.purchaseButtonsEnabled());
+    EXPECT_EQ(amountOf(s.catalogue, 7531, "Kredens"), 2);
+    EXPECT_TRUE(labelsBoughtBy(s.catalogue, 909).isEmpty());
+}
+
+// A write that fails part-way: the entries committed before it have left the basket, the rest
+// stay, so completing again records each entry once.
+TEST_F(SaleCounterTest, FailurePartWayKeepsExactlyTheEntriesNotRecorded) {
+    db.sql(article(7601, "Wersalka", 1) + article(7602, "Narożnik", 1) +
+           article(7603, "Kanapa", 1));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.confirmWorker("908");
+    for (const char* label : {"7601", "1/7602/1", "7603"})
+        s.scan(label);
+    const Rows notRecorded{{"Narożnik", "1/7602/1"}, {"Kanapa", "7603"}};
+    {
+        // Another workstation holds an uncommitted change of the second article.
+        UncommittedChange hold(db, "UPDATE ARTICLES SET AMOUNT = AMOUNT WHERE ODWO_ID = 7602");
+        s.dialogs.expectQuestion(kStatement, false)
+            .expectQuestion(kFinish, true)
+            .expectError("update conflicts with concurrent update");
+        EXPECT_FALSE(s.finalize());
+        s.dialogs.verify();
+        EXPECT_EQ(labelsBoughtBy(s.catalogue, 908), QStringList({"7601"}));
+        EXPECT_EQ(s.basket(), notRecorded);
+        EXPECT_EQ(s.basketRows(), notRecorded);
+        EXPECT_EQ(s.counter.workerId(), "908");
+        EXPECT_TRUE(s.controls.sell);
+        EXPECT_TRUE(s.controls.purchaseButtonsEnabled());
+    }
+    s.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true);
+    EXPECT_TRUE(s.finalize());
+    s.dialogs.verify();
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 908), QStringList({"7601", "1/7602/1", "7603"}));
+    for (const auto& [key, name] :
+         {std::pair{7601, "Wersalka"}, {7602, "Narożnik"}, {7603, "Kanapa"}})
+        EXPECT_EQ(amountOf(s.catalogue, key, name), 0);
+    s.expectReset();
+}
+
+// Whatever is typed or scanned: no crash, nothing half-converted sent, and either the counter's
+// own message or an error report that says what is wrong.
+TEST_F(SaleCounterTest, AnyLabelTextGetsAnAnswer) {
+    db.sql(article(7701, "Taboret", 9));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.confirmWorker("910");
+    s.scan("7701");
+    const Rows start{{"Taboret", "7701"}};
+
+    struct Case {
+        QString label;
+        enum { Nothing, NotFound, Error } answer;
+        QString errorPart;
+    };
+    const Case cases[] = {
+        {"", Case::Nothing, {}},
+        {QString(100000, QLatin1Char('7')), Case::Error, "za długi"},
+        {"1/" + QString(100000, QLatin1Char('x')) + "/1", Case::Error, "za długi"},
+        {QString(40000, QLatin1Char('/')), Case::Error, "conversion error"},
+        {"12//78", Case::Error, "conversion error"},
+        {"7701/", Case::Error, "conversion error"},
+        {"abc", Case::Error, "conversion error"},
+        {"12/99999999999999999999/1", Case::Error, "out of range"},
+        {QStringLiteral("货/号码/x"), Case::Error, "U+53F7"},
+        {QStringLiteral("1/😀/1"), Case::Error, "U+1F600"},
+        {QStringLiteral("1/ż/1"), Case::Error, "conversion error"},
+        {"9/7799/9", Case::NotFound, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label.left(30).toStdString());
+        if (c.answer == Case::NotFound)
+            s.dialogs.expectInformation(kNoSuchProduct);
+        if (c.answer == Case::Error)
+            s.dialogs.expectError(c.errorPart);
+        s.scan(c.label);
+        s.dialogs.verify();
+        EXPECT_EQ(s.basket(), start);
+        EXPECT_EQ(s.basketRows(), start);
+    }
+
+    // A label whose key is fine but whose whole text cannot be stored with the purchase: the
+    // scan takes it, the completion refuses to send it and keeps it in the basket.
+    s.scan(QStringLiteral("😀/7701/😀"));
+    s.scan("1/7701/" + QString(300, QLatin1Char('x')));
+    ASSERT_EQ(s.basket().size(), 3u);
+    s.dialogs.expectQuestion(kStatement, false)
+        .expectQuestion(kFinish, true)
+        .expectError("U+1F600");
+    s.finalize();
+    s.dialogs.verify();
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 910), QStringList({"7701"}));
+    ASSERT_EQ(s.basket().size(), 2u);
+    EXPECT_EQ(s.basket().front().second, QStringLiteral("😀/7701/😀"));
+
+    s.basketView.setSelectionSource([] { return std::optional<int>(0); });
+    s.dialogs.expectQuestion(kDelete, true);
+    s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
+    s.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true).expectError("trunc");
+    s.finalize();
+    s.dialogs.verify();
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 910), QStringList({"7701"}));
+    EXPECT_EQ(s.basket().size(), 1u);
+    EXPECT_EQ(amountOf(s.catalogue, 7701, "Taboret"), 8);
+}
+
+} // namespace
