@@ -37,8 +37,7 @@ double bareLookups(const qm::db::DeploymentSettings& s, const char* key, int ite
     IXpbBuilder* tpb = util->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
     for (auto tag : {isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait})
         tpb->insertTag(&st, tag);
-    ITransaction* tra =
-        att->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
+    ITransaction* tra = att->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
     IStatement* stmt = att->prepare(&st, tra, 0, "SELECT * FROM GET_PRODUCT_INFO(?)",
                                     SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
     IMetadataBuilder* b = master->getMetadataBuilder(&st, 1);

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "shell/core/Dialogs.h"
+
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace qm {
+class GridTable;
+}
+
+namespace qm::reports {
+
+struct TableColumn {
+    QString caption;
+    int width = 0; // pixels at 96 per inch; 0 for the default width
+    bool alignRight = false;
+
+    static constexpr int kDefaultWidth = 64;
+};
+
+// The lines printed in a page's header area (from `edgeMm` below the top edge down to the top
+// margin) or footer area (from the bottom margin down to `edgeMm` above the bottom edge).
+struct PageBand {
+    enum class Anchor { Top, Bottom };
+    double edgeMm = 0;
+    QStringList lines;
+    Qt::AlignmentFlag alignment = Qt::AlignLeft; // AlignLeft or AlignHCenter
+    Anchor anchor = Anchor::Top; // lines from the area's top, or ending at its bottom
+    bool pageNumber = false;     // appends the line "page/pages", e.g. "2/5"
+};
+
+enum class TableScaling {
+    Actual,       // columns keep their widths; rows and columns go on over as many pages as needed
+    FitToOnePage, // the whole table is shrunk (never enlarged) to fit one page, across and down
+};
+
+struct PagedTableSettings {
+    QString title; // the document's title
+    // Paper and orientation; the margins run from the page's edges to the table.
+    QPageLayout layout;
+    PageBand header;
+    PageBand footer;
+    QString bandFamily = QStringLiteral("Arial");
+    double bandPoints = 10;
+    QString tableFamily = QStringLiteral("Times New Roman");
+    double tablePoints = 8;
+    TableScaling scaling = TableScaling::Actual;
+};
+
+// A table printed on pages: the row of column headings at the top of the table on every page,
+// then as many rows as the page holds, with text lines in the header and footer areas. Columns
+// that do not fit the printable width at full scale go on to further pages, left to right, each
+// part with all its rows.
+class PagedTableDocument : public qm::PrintableDocument {
+public:
+    PagedTableDocument(PagedTableSettings settings, std::vector<TableColumn> columns,
+                       std::vector<QStringList> rows);
+    // The grid's columns and its rows in grid order, each cell as the grid shows it.
+    static std::unique_ptr<PagedTableDocument> fromGrid(PagedTableSettings settings,
+                                                        const qm::GridTable& grid);
+
+    QString title() const override { return settings_.title; }
+    QPageLayout pageLayout() const override { return settings_.layout; }
+    void paint(QPagedPaintDevice& device) const override;
+
+    struct Page {
+        int firstRow = 0;
+        int rowCount = 0;
+        int firstColumn = 0;
+        int columnCount = 0;
+    };
+    const std::vector<Page>& pages() const { return pages_; }
+    int pageCount() const { return int(pages_.size()); }
+    // The factor every size of the table is printed at (1 at full scale).
+    double scale() const { return scale_; }
+    // Height of the heading row and of each row at full scale, in inches.
+    double rowHeight() const { return rowHeight_; }
+    // Width of a column at full scale, in inches.
+    double columnWidth(int column) const;
+
+    QStringList headerLines(int page) const { return bandLines(settings_.header, page); }
+    QStringList footerLines(int page) const { return bandLines(settings_.footer, page); }
+    const PagedTableSettings& settings() const { return settings_; }
+    const std::vector<TableColumn>& columns() const { return columns_; }
+    const std::vector<QStringList>& rows() const { return rows_; }
+
+private:
+    void paginate();
+    QStringList bandLines(const PageBand& band, int page) const;
+
+    PagedTableSettings settings_;
+    std::vector<TableColumn> columns_;
+    std::vector<QStringList> rows_;
+    std::vector<Page> pages_;
+    double scale_ = 1;
+    double rowHeight_ = 0;
+};
+
+} // namespace qm::reports
