@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         std::cerr << "quelmora-cipher: no password given\n";
         return 2;
     }
-    std::cout << "password=" << qm::db::encipherPassword(QString::fromUtf8(plain.c_str())).toStdString()
-              << "\n";
+    std::cout << "password="
+              << qm::db::encipherPassword(QString::fromUtf8(plain.c_str())).toStdString() << "\n";
     return 0;
 }

@@ -8,10 +8,18 @@ using K = ProcedureKind;
 using T = TransactionRole;
 using F = Form;
 
-const ProcedureDef GetWorkersData{"ibcspGetWorkersData", "GET_WORKERS_DATA", K::Query,
-                                  T::OnlyLoad, "SELECT * FROM GET_WORKERS_DATA", {}};
-const ProcedureDef GetWorkersOrders{"ibcspGetWorkersOrders", "GET_WORKERS_ORDERS", K::Query,
-                                    T::OnlyLoad, "SELECT * FROM GET_WORKERS_ORDERS", {}};
+const ProcedureDef GetWorkersData{"ibcspGetWorkersData",
+                                  "GET_WORKERS_DATA",
+                                  K::Query,
+                                  T::OnlyLoad,
+                                  "SELECT * FROM GET_WORKERS_DATA",
+                                  {}};
+const ProcedureDef GetWorkersOrders{"ibcspGetWorkersOrders",
+                                    "GET_WORKERS_ORDERS",
+                                    K::Query,
+                                    T::OnlyLoad,
+                                    "SELECT * FROM GET_WORKERS_ORDERS",
+                                    {}};
 const ProcedureDef GetWorkerOrders{"ibcspGetWorkerOrders",
                                    "GET_WORKER_ORDERS",
                                    K::Query,
@@ -25,18 +33,24 @@ const ProcedureDef GetOrdersByDateRange{
     T::OnlyLoad,
     "SELECT * FROM GET_ORDERS_BY_DATE_RANGE(:I_DATE_FROM, :I_DATE_TO)",
     {{"I_DATE_FROM", F::Date}, {"I_DATE_TO", F::Date}}};
-const ProcedureDef GetWorkersOrdersID{"ibcspGetWorkersOrdersID", "GET_WORKERS_ORDERS_ID",
-                                      K::Query, T::OnlyLoad,
-                                      "SELECT * FROM GET_WORKERS_ORDERS_ID", {}};
+const ProcedureDef GetWorkersOrdersID{"ibcspGetWorkersOrdersID",
+                                      "GET_WORKERS_ORDERS_ID",
+                                      K::Query,
+                                      T::OnlyLoad,
+                                      "SELECT * FROM GET_WORKERS_ORDERS_ID",
+                                      {}};
 const ProcedureDef GetProductInfo{"ibcspGetProductInfo",
                                   "GET_PRODUCT_INFO",
                                   K::Query,
                                   T::OnlyLoad,
                                   "SELECT * FROM GET_PRODUCT_INFO(:I_LABEL)",
                                   {{"I_LABEL", F::Text}}};
-const ProcedureDef GetAllProductsInfo{"ibcspGetAllProductsInfo", "GET_ALL_PRODUCTS_INFO",
-                                      K::Query, T::OnlyLoad,
-                                      "SELECT * FROM GET_ALL_PRODUCTS_INFO", {}};
+const ProcedureDef GetAllProductsInfo{"ibcspGetAllProductsInfo",
+                                      "GET_ALL_PRODUCTS_INFO",
+                                      K::Query,
+                                      T::OnlyLoad,
+                                      "SELECT * FROM GET_ALL_PRODUCTS_INFO",
+                                      {}};
 const ProcedureDef CheckDataBeforeImport{
     "ibcspCheckDataBeforeImport",
     "CHECK_DATA_BEFORE_IMPORT",
@@ -52,8 +66,12 @@ const ProcedureDef CheckDataBeforeImport{
      {"I_NAME_OF_CORPUS", F::Text},
      {"I_AMOUNT", F::Integer},
      {"I_PARENT_OF_ARTICLE_ID", F::Integer}}};
-const ProcedureDef CurrentServerDate{"ibcspCurrentServerDate", "CURRENT_SERVER_DATE", K::Query,
-                                     T::OnlyLoad, "SELECT * FROM CURRENT_SERVER_DATE", {}};
+const ProcedureDef CurrentServerDate{"ibcspCurrentServerDate",
+                                     "CURRENT_SERVER_DATE",
+                                     K::Query,
+                                     T::OnlyLoad,
+                                     "SELECT * FROM CURRENT_SERVER_DATE",
+                                     {}};
 const ProcedureDef WorkersPurchase{
     "ibcspWorkersPurchase",
     "WORKERS_PURCHASE",
@@ -95,9 +113,9 @@ const ProcedureDef ModifyArticlePrice{
 
 const std::vector<const ProcedureDef*>& all() {
     static const std::vector<const ProcedureDef*> list = {
-        &GetWorkersData,     &GetWorkersOrders,     &GetWorkerOrders,   &GetOrdersByDateRange,
-        &GetWorkersOrdersID, &GetProductInfo,       &GetAllProductsInfo, &CheckDataBeforeImport,
-        &CurrentServerDate,  &WorkersPurchase,      &RollbackWorkerPurchase, &ImportCSV,
+        &GetWorkersData,     &GetWorkersOrders, &GetWorkerOrders,        &GetOrdersByDateRange,
+        &GetWorkersOrdersID, &GetProductInfo,   &GetAllProductsInfo,     &CheckDataBeforeImport,
+        &CurrentServerDate,  &WorkersPurchase,  &RollbackWorkerPurchase, &ImportCSV,
         &ModifyArticlePrice};
     return list;
 }
@@ -105,7 +123,8 @@ const std::vector<const ProcedureDef*>& all() {
 } // namespace defs
 
 Catalogue::Catalogue(Connection& c)
-    : ibcspGetWorkersData(c, defs::GetWorkersData), ibcspGetWorkersOrders(c, defs::GetWorkersOrders),
+    : ibcspGetWorkersData(c, defs::GetWorkersData),
+      ibcspGetWorkersOrders(c, defs::GetWorkersOrders),
       ibcspGetWorkerOrders(c, defs::GetWorkerOrders),
       ibcspGetOrdersByDateRange(c, defs::GetOrdersByDateRange),
       ibcspGetWorkersOrdersID(c, defs::GetWorkersOrdersID),
@@ -118,12 +137,11 @@ Catalogue::Catalogue(Connection& c)
       ibcspImportCSV(c, defs::ImportCSV), ibcspModifyArticlePrice(c, defs::ModifyArticlePrice) {}
 
 void Catalogue::closeAll() {
-    for (Procedure* p :
-         {&ibcspGetWorkersData, &ibcspGetWorkersOrders, &ibcspGetWorkerOrders,
-          &ibcspGetOrdersByDateRange, &ibcspGetWorkersOrdersID, &ibcspGetProductInfo,
-          &ibcspGetAllProductsInfo, &ibcspCheckDataBeforeImport, &ibcspCurrentServerDate,
-          &ibcspWorkersPurchase, &ibcspRollbackWorkerPurchase, &ibcspImportCSV,
-          &ibcspModifyArticlePrice}) {
+    for (Procedure* p : {&ibcspGetWorkersData, &ibcspGetWorkersOrders, &ibcspGetWorkerOrders,
+                         &ibcspGetOrdersByDateRange, &ibcspGetWorkersOrdersID, &ibcspGetProductInfo,
+                         &ibcspGetAllProductsInfo, &ibcspCheckDataBeforeImport,
+                         &ibcspCurrentServerDate, &ibcspWorkersPurchase,
+                         &ibcspRollbackWorkerPurchase, &ibcspImportCSV, &ibcspModifyArticlePrice}) {
         p->close();
         p->releaseStatement();
     }

@@ -62,7 +62,8 @@ void Connection::open() {
         dpb = firebirdUtil()->getXpbBuilder(&st.wrapper, IXpbBuilder::DPB, nullptr, 0);
         dpb->insertString(&st.wrapper, isc_dpb_user_name, settings_.user.toUtf8().constData());
         dpb->insertString(&st.wrapper, isc_dpb_password, settings_.password.toUtf8().constData());
-        dpb->insertString(&st.wrapper, isc_dpb_lc_ctype, codec_.charsetName().toLatin1().constData());
+        dpb->insertString(&st.wrapper, isc_dpb_lc_ctype,
+                          codec_.charsetName().toLatin1().constData());
         IProvider* provider = firebirdMaster()->getDispatcher();
         const QByteArray target = settings_.connectionString().toUtf8();
         try {

@@ -29,8 +29,9 @@ QString encipherPassword(const QString& plain) {
 QString decipherPassword(const QString& stored) {
     if (!stored.startsWith(QLatin1String(kCipherPrefix)))
         throw SettingsError(QStringLiteral("hasło nie jest zapisane w postaci zaszyfrowanej"));
-    const auto decoded = QByteArray::fromBase64Encoding(
-        stored.mid(int(sizeof kCipherPrefix) - 1).toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded =
+        QByteArray::fromBase64Encoding(stored.mid(int(sizeof kCipherPrefix) - 1).toLatin1(),
+                                       QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         throw SettingsError(QStringLiteral("zaszyfrowane hasło jest uszkodzone"));
     return QString::fromUtf8(xorWithKey(*decoded));
@@ -67,10 +68,13 @@ DeploymentSettings DeploymentSettings::parse(const QString& text, const QString&
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
         const auto fail = [&](const QString& why) {
-            return SettingsError(
-                QStringLiteral("Błędny plik ustawień %1, wiersz %2: %3").arg(origin).arg(n + 1).arg(why));
+            return SettingsError(QStringLiteral("Błędny plik ustawień %1, wiersz %2: %3")
+                                     .arg(origin)
+                                     .arg(n + 1)
+                                     .arg(why));
         };
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
+            line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {
             if (!line.endsWith(QLatin1Char(']')))
@@ -122,8 +126,9 @@ DeploymentSettings DeploymentSettings::parse(const QString& text, const QString&
     bool portOk = false;
     const int port = s.port.toInt(&portOk);
     if (!portOk || port <= 0 || port > 65535)
-        throw SettingsError(QStringLiteral("Błędny plik ustawień %1: port „%2” nie jest numerem portu")
-                                .arg(origin, s.port));
+        throw SettingsError(
+            QStringLiteral("Błędny plik ustawień %1: port „%2” nie jest numerem portu")
+                .arg(origin, s.port));
     return s;
 }
 

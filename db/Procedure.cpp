@@ -225,8 +225,8 @@ void Procedure::run(bool fetch) {
     for (size_t i = 0; i < markerNames_.size(); ++i) {
         auto it = values_.find(markerNames_[i]);
         if (it == values_.end())
-            throw std::logic_error(std::string(def_.component) + ": parameter " +
-                                   markerNames_[i] + " not set");
+            throw std::logic_error(std::string(def_.component) + ": parameter " + markerNames_[i] +
+                                   " not set");
         if (const auto* text = std::get_if<QString>(&it->second)) {
             encoded[i] = codec.encode(*text);
             if (unsigned(encoded[i].size()) > kMaxVarchar)
@@ -282,9 +282,8 @@ void Procedure::run(bool fetch) {
                 std::memcpy(at + sizeof len, encoded[i].constData(), len);
             } else {
                 const QDate& d = std::get<QDate>(v);
-                const ISC_DATE value =
-                    firebirdUtil()->encodeDate(unsigned(d.year()), unsigned(d.month()),
-                                               unsigned(d.day()));
+                const ISC_DATE value = firebirdUtil()->encodeDate(
+                    unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
                 std::memcpy(at, &value, sizeof value);
             }
         }
@@ -303,12 +302,10 @@ void Procedure::run(bool fetch) {
         std::vector<Field> fields(outCount);
         columnNames_.resize(outCount);
         for (unsigned i = 0; i < outCount; ++i) {
-            fields[i] = {outMeta.p->getType(&st.wrapper, i) & ~1u,
-                         outMeta.p->getOffset(&st.wrapper, i),
-                         outMeta.p->getNullOffset(&st.wrapper, i),
-                         outMeta.p->getLength(&st.wrapper, i),
-                         outMeta.p->getCharSet(&st.wrapper, i),
-                         outMeta.p->getScale(&st.wrapper, i)};
+            fields[i] = {
+                outMeta.p->getType(&st.wrapper, i) & ~1u, outMeta.p->getOffset(&st.wrapper, i),
+                outMeta.p->getNullOffset(&st.wrapper, i), outMeta.p->getLength(&st.wrapper, i),
+                outMeta.p->getCharSet(&st.wrapper, i),    outMeta.p->getScale(&st.wrapper, i)};
             columnNames_[i] = outMeta.p->getAlias(&st.wrapper, i);
         }
         std::vector<unsigned char> out(outMeta.p->getMessageLength(&st.wrapper));

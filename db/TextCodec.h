@@ -21,7 +21,9 @@ public:
     // replaced silently.
     QByteArray encode(const QString& text) const;
     QString decode(const char* data, qsizetype size) const;
-    QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), bytes.size()); }
+    QString decode(const QByteArray& bytes) const {
+        return decode(bytes.constData(), bytes.size());
+    }
 
 private:
     explicit TextCodec(Kind kind) : kind_(kind) {}

@@ -79,16 +79,21 @@ TEST_F(CatalogueTest, ProductLookupRendersEveryColumnAsThePolishClientDoes) {
     ASSERT_EQ(count, 2);
     QStringList seen;
     p.walkRows(count, [&] {
-        seen << QStringList{p.asText("ODWO_ID_TO_RETURN"), p.asText("CODE_TO_RETURN"),
-                            p.asText("NAME_TO_RETURN"),    p.asText("NAME_OF_FABRIC_TO_RETURN"),
-                            p.asText("NAME_OF_CORPUS_TO_RETURN"), p.asText("AMOUNT_TO_RETURN"),
-                            p.asText("QBM_TO_RETURN"),     p.asText("PRICE_TO_RETURN")}
+        seen << QStringList{p.asText("ODWO_ID_TO_RETURN"),
+                            p.asText("CODE_TO_RETURN"),
+                            p.asText("NAME_TO_RETURN"),
+                            p.asText("NAME_OF_FABRIC_TO_RETURN"),
+                            p.asText("NAME_OF_CORPUS_TO_RETURN"),
+                            p.asText("AMOUNT_TO_RETURN"),
+                            p.asText("QBM_TO_RETURN"),
+                            p.asText("PRICE_TO_RETURN")}
                     .join(QLatin1Char('|'));
     });
-    EXPECT_EQ(seen, (QStringList{
-                        QStringLiteral("7001|SF-1|Sofa Łódź|Welur ciemnozielony|Buk|2|1,25|1299,00"),
-                        QStringLiteral("7001|SF-2|Fotel Łódź|||0||499,50"),
-                    }));
+    EXPECT_EQ(seen,
+              (QStringList{
+                  QStringLiteral("7001|SF-1|Sofa Łódź|Welur ciemnozielony|Buk|2|1,25|1299,00"),
+                  QStringLiteral("7001|SF-2|Fotel Łódź|||0||499,50"),
+              }));
 }
 
 TEST_F(CatalogueTest, UnknownKeyGivesCountZeroAndNoRowIsRead) {
@@ -191,8 +196,8 @@ TEST_F(CatalogueTest, PurchaseIsListedByEveryOrderProcedureAndCanBeReleased) {
     ids.open();
     ASSERT_EQ(ids.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 1);
     const QString orderId = ids.asText("ORDER_ID_TO_RETURN");
-    const QDateTime when = QDateTime::fromString(ids.asText("DATE_TO_RETURN"),
-                                                 QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    const QDateTime when =
+        QDateTime::fromString(ids.asText("DATE_TO_RETURN"), QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     EXPECT_TRUE(when.isValid()) << ids.asText("DATE_TO_RETURN").toStdString();
     EXPECT_EQ(ids.asDateTime("DATE_TO_RETURN").date(), QDate::currentDate());
 
@@ -254,13 +259,15 @@ TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
     QString row;
     list.walkRows(n, [&] {
         if (list.asText("ODWO_ID_TO_RETURN") == QLatin1String("7100"))
-            row = QStringList{list.asText("CODE_TO_RETURN"), list.asText("NAME_TO_RETURN"),
+            row = QStringList{list.asText("CODE_TO_RETURN"),
+                              list.asText("NAME_TO_RETURN"),
                               list.asText("NAME_OF_FABRIC_TO_RETURN"),
                               list.asText("NAME_OF_FABRIC2_TO_RETURN"),
                               list.asText("NAME_OF_CORPUS_TO_RETURN"),
                               list.asText("AMOUNT_TO_RETURN"),
                               list.asText("PARENT_OF_ARTICLE_TO_RETURN"),
-                              list.asText("QBM_TO_RETURN"), list.asText("PRICE_TO_RETURN")}
+                              list.asText("QBM_TO_RETURN"),
+                              list.asText("PRICE_TO_RETURN")}
                       .join(QLatin1Char('|'));
     });
     EXPECT_EQ(row, QStringLiteral("KM-ś|Komoda Ćma|Sztruks źółty|Len|Dąb|3|7001|2,00|912,35"));
@@ -271,8 +278,8 @@ TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
 }
 
 TEST_F(CatalogueTest, TextOutsideTheCodePageIsRefusedBeforeAnythingIsSent) {
-    for (const QString& name : {QStringLiteral("Sofa 雪"), QStringLiteral("Sofa 😀"),
-                                QStringLiteral("Sofa ☃")}) {
+    for (const QString& name :
+         {QStringLiteral("Sofa 雪"), QStringLiteral("Sofa 😀"), QStringLiteral("Sofa ☃")}) {
         try {
             purchase(*catalogue_, 501, QStringLiteral("7001"), QStringLiteral("7001"), name);
             FAIL() << "sent: " << name.toStdString();
@@ -370,8 +377,8 @@ TEST_F(CatalogueTest, QuelmoraReachesNoTableDirectly) {
         isql.closeWriteChannel();
         ASSERT_TRUE(isql.waitForFinished(30000));
         const QString out = QString::fromUtf8(isql.readAll());
-        EXPECT_TRUE(out.contains(QStringLiteral("no permission"))) << table << ": "
-                                                                   << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("no permission")))
+            << table << ": " << out.toStdString();
     }
 }
 

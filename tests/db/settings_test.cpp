@@ -9,11 +9,12 @@
 using namespace qm::db;
 
 TEST(DeploymentSettings, ReadsEveryKeyAndDeciphersThePassword) {
-    const QString text = QStringLiteral(
-        "; QXR, Jasienica\n[database]\nserver = 10.1.2.3\nport=3051\npath=/baza/x.fdb\n"
-        "user=QUELMORA\npassword=%1\ncharset=UTF8\n\n[statement]\nplace=Jasienica\n"
-        "street=ul. Fabryczna 7\npostcode=43-385 Jasienica\n")
-                             .arg(encipherPassword(QStringLiteral("zażółć")));
+    const QString text =
+        QStringLiteral(
+            "; QXR, Jasienica\n[database]\nserver = 10.1.2.3\nport=3051\npath=/baza/x.fdb\n"
+            "user=QUELMORA\npassword=%1\ncharset=UTF8\n\n[statement]\nplace=Jasienica\n"
+            "street=ul. Fabryczna 7\npostcode=43-385 Jasienica\n")
+            .arg(encipherPassword(QStringLiteral("zażółć")));
     const DeploymentSettings s = DeploymentSettings::parse(text, QStringLiteral("t.ini"));
     EXPECT_EQ(s.connectionString(), QStringLiteral("10.1.2.3/3051:/baza/x.fdb"));
     EXPECT_EQ(s.password, QStringLiteral("zażółć"));
@@ -64,7 +65,8 @@ TEST(TextCodec, Win1250CarriesPolishBothWaysAndRefusesTheRest) {
     EXPECT_EQ(bytes.size(), polish.size()) << "one byte per character";
     EXPECT_EQ(static_cast<unsigned char>(bytes.at(polish.indexOf(QChar(u'ł')))), 0xB3);
     EXPECT_EQ(codec.decode(bytes), polish);
-    for (const QString& foreign : {QStringLiteral("雪"), QStringLiteral("😀"), QStringLiteral("ß€ñ")}) {
+    for (const QString& foreign :
+         {QStringLiteral("雪"), QStringLiteral("😀"), QStringLiteral("ß€ñ")}) {
         EXPECT_THROW(codec.encode(foreign), DbError) << foreign.toStdString();
     }
     EXPECT_THROW(TextCodec::forCharset(QStringLiteral("KOI8R")), DbError);

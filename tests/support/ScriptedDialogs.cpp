@@ -83,11 +83,11 @@ std::optional<ScriptedDialogs::Step> ScriptedDialogs::take(Kind kind, const QStr
         return std::nullopt;
     }
     Step step = script_.front();
-    const bool textMatches = kind == Kind::Error ? text.contains(step.text)
-                             : (kind == Kind::Question || kind == Kind::Information ||
-                                kind == Kind::Input)
-                                 ? text == step.text
-                                 : true;
+    const bool textMatches =
+        kind == Kind::Error ? text.contains(step.text)
+        : (kind == Kind::Question || kind == Kind::Information || kind == Kind::Input)
+            ? text == step.text
+            : true;
     if (step.kind != kind || !textMatches ||
         (kind == Kind::Question && captions != step.captions)) {
         ADD_FAILURE() << "expected " << kindName(step.kind) << " \"" << step.text.toStdString()

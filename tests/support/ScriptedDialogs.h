@@ -13,7 +13,17 @@ namespace qm::test {
 // whose text differs, fails the running test and is answered with a refusal.
 class ScriptedDialogs : public qm::Dialogs {
 public:
-    enum class Kind { Question, Information, Error, Input, OpenFile, SaveFile, Output, Preview, Print };
+    enum class Kind {
+        Question,
+        Information,
+        Error,
+        Input,
+        OpenFile,
+        SaveFile,
+        Output,
+        Preview,
+        Print
+    };
     struct Shown {
         Kind kind;
         QString text;

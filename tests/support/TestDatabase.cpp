@@ -27,7 +27,8 @@ QString run(const QString& program, const QStringList& args, const QByteArray& i
     p.waitForFinished(120000);
     const QString out = QString::fromUtf8(p.readAll());
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        throw std::runtime_error((program + " " + args.join(' ') + " failed:\n" + out).toStdString());
+        throw std::runtime_error(
+            (program + " " + args.join(' ') + " failed:\n" + out).toStdString());
     return out;
 }
 
@@ -94,9 +95,9 @@ QString TestDatabase::query(const QString& select) const {
 TestDatabase& TestDatabase::shared() {
     static std::unique_ptr<TestDatabase> db;
     if (!db)
-        db = std::make_unique<TestDatabase>(
-            QCoreApplication::applicationName().isEmpty() ? QStringLiteral("shared")
-                                                          : QCoreApplication::applicationName());
+        db = std::make_unique<TestDatabase>(QCoreApplication::applicationName().isEmpty()
+                                                ? QStringLiteral("shared")
+                                                : QCoreApplication::applicationName());
     return *db;
 }
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "shell/core/Dialogs.h"
+
+class QWidget;
+
+namespace qm::ui {
+
+// The dialogs of the running program, on Qt Widgets.
+class QtDialogs : public qm::Dialogs {
+public:
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    ModalResult messageDialog(const QString& message, DialogKind kind,
+                              const QStringList& captions) override;
+    void information(const QString& text) override;
+    void errorReport(const QString& text) override;
+    QString inputBox(const QString& caption, const QString& prompt,
+                     const QString& defaultText) override;
+    QString openFile(const QString& initialDir, const QString& filter) override;
+    QString saveFile(const QString& initialDir, const QString& filter,
+                     const QString& suggestedName) override;
+    std::optional<ReportOutput> chooseReportOutput(const QString& title) override;
+    void progress(const QString& text, int done, int total) override;
+    void printPreview(const PrintableDocument& document) override;
+    void print(const PrintableDocument& document, int copies) override;
+
+private:
+    QWidget* parent_ = nullptr;
+};
+
+} // namespace qm::ui
