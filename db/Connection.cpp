@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "DbError.h"
+#include "FbStatus.h"
 #include "Procedure.h"
 
 #include <firebird/Interface.h>
@@ -27,16 +28,7 @@ QString firebirdMessage(const FbException& e, const TextCodec& codec) {
     return codec.decode(buffer.data(), qsizetype(strnlen(buffer.data(), buffer.size())));
 }
 
-namespace {
-
-struct Status {
-    Status() : raw(firebirdMaster()->getStatus()), wrapper(raw) {}
-    ~Status() { raw->dispose(); }
-    IStatus* raw;
-    ThrowStatusWrapper wrapper;
-};
-
-} // namespace
+namespace {} // namespace
 
 Connection::Connection(DeploymentSettings settings)
     : settings_(std::move(settings)), codec_(TextCodec::forCharset(settings_.charset)) {}
@@ -56,7 +48,7 @@ void Connection::rethrow(const FbException& e) const {
 void Connection::open() {
     if (attachment_)
         return;
-    Status st;
+    FbStatus st;
     IXpbBuilder* dpb = nullptr;
     try {
         dpb = firebirdUtil()->getXpbBuilder(&st.wrapper, IXpbBuilder::DPB, nullptr, 0);
@@ -92,7 +84,7 @@ void Connection::close() {
         return;
     rollback(TransactionRole::OnlySave);
     rollback(TransactionRole::OnlyLoad);
-    Status st;
+    FbStatus st;
     try {
         attachment_->detach(&st.wrapper);
     } catch (const FbException&) {
@@ -116,7 +108,7 @@ ITransaction* Connection::transaction(TransactionRole role) {
     if (slot)
         return slot;
     IAttachment* att = attachment();
-    Status st;
+    FbStatus st;
     IXpbBuilder* tpb = nullptr;
     try {
         tpb = firebirdUtil()->getXpbBuilder(&st.wrapper, IXpbBuilder::TPB, nullptr, 0);
@@ -140,7 +132,7 @@ void Connection::commit(TransactionRole role) {
     ITransaction*& slot = role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
     if (!slot)
         return;
-    Status st;
+    FbStatus st;
     try {
         slot->commit(&st.wrapper);
         slot = nullptr;
@@ -153,7 +145,7 @@ void Connection::rollback(TransactionRole role) {
     ITransaction*& slot = role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
     if (!slot)
         return;
-    Status st;
+    FbStatus st;
     try {
         slot->rollback(&st.wrapper);
     } catch (const FbException&) {

@@ -1,6 +1,7 @@
 #include "Procedure.h"
 
 #include "DbError.h"
+#include "FbStatus.h"
 
 #include <firebird/Interface.h>
 
@@ -12,13 +13,6 @@ using namespace Firebird;
 namespace qm::db {
 
 namespace {
-
-struct Status {
-    Status() : raw(firebirdMaster()->getStatus()), wrapper(raw) {}
-    ~Status() { raw->dispose(); }
-    IStatus* raw;
-    ThrowStatusWrapper wrapper;
-};
 
 // Releases a Firebird interface when the scope ends.
 template <class T> struct Released {
@@ -172,7 +166,7 @@ void Procedure::close() {
 
 void Procedure::releaseStatement() {
     if (statement_) {
-        Status st;
+        FbStatus st;
         try {
             statement_->free(&st.wrapper);
         } catch (const FbException&) {
@@ -187,7 +181,7 @@ IStatement* Procedure::prepare() {
         return statement_;
     IAttachment* att = connection_.attachment();
     ITransaction* tra = connection_.transaction(def_.transaction);
-    Status st;
+    FbStatus st;
     statement_ = att->prepare(&st.wrapper, tra, 0, positionalSql_.c_str(), SQL_DIALECT_V6,
                               IStatement::PREPARE_PREFETCH_METADATA);
     return statement_;
@@ -240,7 +234,7 @@ void Procedure::run(bool fetch) {
                               .arg(QString::fromLatin1(markerNames_[i].c_str())));
         }
     }
-    Status st;
+    FbStatus st;
     try {
         IStatement* stmt = prepare();
         ITransaction* tra = connection_.transaction(def_.transaction);

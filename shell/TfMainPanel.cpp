@@ -149,18 +149,8 @@ TfMainPanel::TfMainPanel(const db::DeploymentSettings& settings, Dialogs& dialog
     setFont(tahoma(11));
     resize(1507, 632);
 
-    basketTable_ = std::make_unique<GridTable>(
-        std::vector<GridColumn>{{QStringLiteral("NAZWA"), 435}, {QStringLiteral("ETYKIETA"), 340}});
-    checkTable_ = std::make_unique<GridTable>(
-        std::vector<GridColumn>{{QStringLiteral("ODWO_ID"), 195},
-                                {QStringLiteral("KOD"), 202},
-                                {QStringLiteral("NAZWA"), 319},
-                                {QStringLiteral("NAZWA_TKANINY"), 318},
-                                {QStringLiteral("NAZWA_KORPUSU"), 258},
-                                {QStringLiteral("ILOSC"), 166},
-                                {QStringLiteral("QBM"), 0},
-                                {QStringLiteral("CENA"), 113},
-                                {QStringLiteral("CENA_Z_VAT"), 143, true}});
+    basketTable_ = std::make_unique<GridTable>(counter::SaleCounter::basketViewColumns());
+    checkTable_ = std::make_unique<GridTable>(counter::SaleCounter::checkViewColumns());
     sellsTable_ =
         std::make_unique<GridTable>(std::vector<GridColumn>{{QStringLiteral("PRACOWNIK_ID"), 85},
                                                             {QStringLiteral("ETYKIETA"), 211},
