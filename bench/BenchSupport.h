@@ -1,0 +1,46 @@
+#pragma once
+
+#include "shell/core/Dialogs.h"
+
+#include <chrono>
+
+namespace qm::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+// Every question answered "TAK", every notice counted and otherwise ignored; a notice during the
+// run means the counter refused something it should have done.
+class YesDialogs : public Dialogs {
+public:
+    ModalResult messageDialog(const QString&, DialogKind, const QStringList&) override {
+        ++questions;
+        return ModalResult::Yes;
+    }
+    void information(const QString& text) override {
+        ++notices;
+        lastNotice = text;
+    }
+    void errorReport(const QString& text) override {
+        ++notices;
+        lastNotice = text;
+    }
+    QString inputBox(const QString&, const QString&, const QString& defaultText) override {
+        return defaultText;
+    }
+    QString openFile(const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<ReportOutput> chooseReportOutput(const QString&) override { return std::nullopt; }
+    void progress(const QString&, int, int) override {}
+    void printPreview(const PrintableDocument&) override {}
+    void print(const PrintableDocument&, int) override {}
+
+    long questions = 0;
+    long notices = 0;
+    QString lastNotice;
+};
+
+} // namespace qm::bench
