@@ -11,9 +11,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qm;
@@ -229,6 +231,32 @@ TEST_F(SaleWindowTest, StatementPreviewDuringCompletionThenDecliningRecordsNothi
     EXPECT_TRUE(previewed);
     EXPECT_EQ(ordersOf(1202), before);
     EXPECT_EQ(basketShown().size(), 1);
+}
+
+TEST_F(SaleWindowTest, StatementButtonWritesTheBasketAsPdfAndChangesNothing) {
+    sellMode();
+    scan(QStringLiteral("7/8102/7"));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("oswiadczenie.pdf"));
+    const QString question =
+        QStringLiteral("Czy na pewno wygenerować oświadczenie dla obecnych zakupów?");
+    dialogs_.expectQuestion(question, false);
+    QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
+    dialogs_.expectQuestion(question, true).expectOutput(std::nullopt); // cancelled: nothing
+    QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(pdf));
+    dialogs_.expectQuestion(question, true)
+        .expectOutput(ReportOutput{ReportOutput::Destination::File, 1, pdf});
+    QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(pdf));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(content.contains(QStringLiteral("Narożnik Verona lewy"))) << content.toStdString();
+    EXPECT_TRUE(content.contains(QStringLiteral("Jasienica, dnia "))) << content.toStdString();
+    EXPECT_EQ(basketShown().size(), 2);
+    EXPECT_TRUE(window_->SellRadioButton->isChecked());
 }
 
 TEST_F(SaleWindowTest, RefusalsAndServerErrorsAreShownAndTheWindowRunsOn) {
