@@ -30,7 +30,7 @@ protected:
             "INSERT INTO ARTICLES (ODWO_ID, CODE, NAME, AMOUNT, PRICE) VALUES "
             "(7001, 'SF-2', 'Fotel Łódź', 0, 499.5);\n"
             "INSERT INTO ARTICLES (ODWO_ID, CODE, NAME, AMOUNT, PRICE) VALUES "
-            "(7002, 'ST-1', 'Stolik kawowy', 1, 19.99);\n"));
+            "(7002, 'ST-1', 'Stolik kawowy Żółw', 1, 19.99);\n"));
     }
     static void TearDownTestSuite() {
         delete db_;
@@ -121,7 +121,7 @@ TEST_F(CatalogueTest, TextPassedToAnIntegerParameterIsConvertedByTheServer) {
     p.setText("I_LABEL", QStringLiteral("0007002")); // the server's conversion, not ours
     p.open();
     ASSERT_EQ(p.readCount("COUNT_AMOUNT_OF_ARTICLES"), 1);
-    EXPECT_EQ(p.asText("NAME_TO_RETURN"), QStringLiteral("Stolik kawowy"));
+    EXPECT_EQ(p.asText("NAME_TO_RETURN"), QStringLiteral("Stolik kawowy Żółw"));
 
     p.setText("I_LABEL", QStringLiteral("12a"));
     try {
@@ -163,7 +163,7 @@ TEST_F(CatalogueTest, WorkerRowsCarryPolishLettersAndNullsAsEmptyText) {
 
 TEST_F(CatalogueTest, PurchaseIsListedByEveryOrderProcedureAndCanBeReleased) {
     const QString label = QStringLiteral("12/7002/ąę");
-    purchase(*catalogue_, 501, QStringLiteral("7002"), label, QStringLiteral("Stolik kawowy"));
+    purchase(*catalogue_, 501, QStringLiteral("7002"), label, QStringLiteral("Stolik kawowy Żółw"));
     EXPECT_EQ(amountOf(QStringLiteral("ODWO_ID = 7002")), QStringLiteral("AMOUNT 0"));
 
     Procedure& all = catalogue_->ibcspGetWorkersOrders;
@@ -204,7 +204,7 @@ TEST_F(CatalogueTest, PurchaseIsListedByEveryOrderProcedureAndCanBeReleased) {
     Procedure& release = catalogue_->ibcspRollbackWorkerPurchase;
     release.setInteger("I_ORDER_ID", orderId.toInt());
     release.setInteger("I_ODWO_ID", 7002);
-    release.setText("I_NAME", QStringLiteral("Stolik kawowy"));
+    release.setText("I_NAME", QStringLiteral("Stolik kawowy Żółw"));
     release.execute();
     EXPECT_EQ(amountOf(QStringLiteral("ODWO_ID = 7002")), QStringLiteral("AMOUNT 1"));
     ids.open();
