@@ -237,6 +237,20 @@ TEST_F(WindowTest, TitleBarCloseWithYesClosesTheConnection) {
     EXPECT_FALSE(window_->ibcdbQXR().isOpen());
 }
 
+TEST(FirstShow, WorkerQueryThatCannotOpenIsReportedAndTheImportQuestionSkipped) {
+    TestDatabase db(QStringLiteral("noworkers"));
+    db.sql(QStringLiteral("REVOKE EXECUTE ON PROCEDURE GET_WORKERS_DATA FROM USER QUELMORA;"));
+    ScriptedDialogs dialogs;
+    TfMainPanel window(db.settings(), dialogs);
+    window.openConnection();
+    dialogs.expectQuestion(kLoadWorkers, true).expectError(QStringLiteral("GET_WORKERS_DATA"));
+    window.show();
+    dialogs.verify();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.arrayWithDataOfWorkers().isEmpty());
+    EXPECT_EQ(window.cxMainPageControl->currentWidget(), window.cxSellTabSheet);
+}
+
 TEST(Startup, UnreachableDatabaseShowsTheErrorAndEndsWithOneBeforeAnyWindow) {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("quelmora.ini"));
