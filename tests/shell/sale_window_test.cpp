@@ -1,9 +1,8 @@
 // The roads of a sale on the real window: real key events in the two fields, real clicks on the
 // buttons and radio buttons, the real grid views (sorted by the user), every dialog scripted, and
 // the result read back from the real server through the catalogue's own procedures.
+#include "WindowHarness.h"
 #include "shell/TfMainPanel.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestDatabase.h"
 #include "ui/GridView.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +18,11 @@
 #include <QTest>
 
 using namespace qm;
+using qm::test::choose;
+using qm::test::enter;
 using qm::test::ScriptedDialogs;
 using qm::test::TestDatabase;
+using qm::test::type;
 using shell::TfMainPanel;
 
 namespace {
@@ -34,24 +36,7 @@ const QString kSoldOut1 = QStringLiteral(
 const QString kSoldOut2 = QStringLiteral(
     "Czy na pewno cofnąć zakup dla poprzedniej osoby, która ten produkt już kupiła?");
 
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-    }
-}
-
-// A click on the radio button's indicator, where an operator clicks it.
-void choose(QRadioButton* b) {
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(12, b->height() / 2));
-    ASSERT_TRUE(b->isChecked()) << b->objectName().toStdString();
-}
-
-void enter(QWidget* w) {
-    QTest::keyClick(w, Qt::Key_Return);
-}
-
-class SaleWindowTest : public ::testing::Test {
+class SaleWindowTest : public qm::test::WindowFixture {
 protected:
     static void SetUpTestSuite() {
         db_ = new TestDatabase(QStringLiteral("salewindow"));
@@ -81,19 +66,8 @@ protected:
         db_ = nullptr;
     }
     void SetUp() override {
-        window_ = std::make_unique<TfMainPanel>(db_->settings(), dialogs_);
-        window_->openConnection();
-        dialogs_
-            .expectQuestion(QStringLiteral("Brak danych pracowników w programie. Czy pobrać dane "
-                                           "pracowników?"),
-                            true)
-            .expectQuestion(QStringLiteral("Czy zaimportować plik CSV z artykułami?"), false);
-        window_->show();
-        dialogs_.verify();
-    }
-    void TearDown() override {
-        dialogs_.verify();
-        window_.reset();
+        open(*db_);
+        show(true);
     }
     void sellMode() { choose(window_->SellRadioButton); }
     void scan(const QString& label) {
@@ -120,8 +94,6 @@ protected:
     }
 
     static TestDatabase* db_;
-    ScriptedDialogs dialogs_;
-    std::unique_ptr<TfMainPanel> window_;
 };
 
 TestDatabase* SaleWindowTest::db_ = nullptr;

@@ -1,8 +1,7 @@
 // The real main window, offscreen, against the real server, with every dialog scripted.
+#include "WindowHarness.h"
 #include "shell/Startup.h"
 #include "shell/TfMainPanel.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestDatabase.h"
 #include "ui/GridView.h"
 
 #include <gtest/gtest.h>
@@ -20,49 +19,26 @@
 #include <QTest>
 
 using namespace qm;
+using qm::test::kImport;
+using qm::test::kLoadWorkers;
 using qm::test::ScriptedDialogs;
 using qm::test::TestDatabase;
+using qm::test::type;
 using shell::TfMainPanel;
 
 namespace {
 
-const QString kLoadWorkers =
-    QStringLiteral("Brak danych pracowników w programie. Czy pobrać dane pracowników?");
-const QString kImport = QStringLiteral("Czy zaimportować plik CSV z artykułami?");
 const QString kClose = QStringLiteral("Czy na pewno zamknąć aplikację?");
 
-// Types text as the keyboard or a scanner would, one key event per character, any script.
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress,
-                        c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_unknown, Qt::NoModifier,
-                        QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, press.key(), Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-class WindowTest : public ::testing::Test {
+class WindowTest : public qm::test::WindowFixture {
 protected:
     static void SetUpTestSuite() { db_ = new TestDatabase(QStringLiteral("window")); }
     static void TearDownTestSuite() {
         delete db_;
         db_ = nullptr;
     }
-    void SetUp() override {
-        window_ = std::make_unique<TfMainPanel>(db_->settings(), dialogs_);
-        window_->openConnection();
-    }
-    void TearDown() override {
-        dialogs_.verify();
-        window_.reset();
-    }
-    void showAnsweringNo() {
-        dialogs_.expectQuestion(kLoadWorkers, false).expectQuestion(kImport, false);
-        window_->show();
-        dialogs_.verify();
-    }
+    void SetUp() override { open(*db_); }
+    void showAnsweringNo() { show(false); }
     template <class W> W* find(const char* name) {
         W* w = window_->findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
@@ -70,8 +46,6 @@ protected:
     }
 
     static TestDatabase* db_;
-    ScriptedDialogs dialogs_;
-    std::unique_ptr<TfMainPanel> window_;
 };
 
 TestDatabase* WindowTest::db_ = nullptr;
