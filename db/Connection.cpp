@@ -28,8 +28,6 @@ QString firebirdMessage(const FbException& e, const TextCodec& codec) {
     return codec.decode(buffer.data(), qsizetype(strnlen(buffer.data(), buffer.size())));
 }
 
-namespace {} // namespace
-
 Connection::Connection(DeploymentSettings settings)
     : settings_(std::move(settings)), codec_(TextCodec::forCharset(settings_.charset)) {}
 
