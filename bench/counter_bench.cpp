@@ -5,11 +5,11 @@
 // Run on demand: build/bench/bench_counter [iterations] [rounds]
 //   iterations: scans (default 2000); rounds: completions of the 20-entry basket (default 30).
 #include "BenchSupport.h"
-#include "counter/LabelKey.h"
+#include "core/Dialogs.h"
+#include "core/GridTable.h"
+#include "core/LabelKey.h"
 #include "counter/SaleCounter.h"
 #include "db/Catalogue.h"
-#include "shell/core/Dialogs.h"
-#include "shell/core/GridTable.h"
 #include "support/MemorySaleControls.h"
 #include "support/TestDatabase.h"
 #include "workers/WorkerDirectory.h"
@@ -300,7 +300,7 @@ struct Counter {
 
 void benchScan(Counter& c, BareClient& bare, int iterations) {
     const QString label = QStringLiteral("12/990001/78");
-    const std::string key = qm::counter::labelKey(label).toStdString();
+    const std::string key = qm::labelKey(label).toStdString();
     const auto oursOnce = [&] {
         const auto start = Clock::now();
         c.scan(label);

@@ -1,11 +1,11 @@
 // Writes the drawn purchase statement and the statement preview of a sample basket as PDF files:
 //   statement-pictures OUTPUT_DIR
 // giving OUTPUT_DIR/statement.pdf and OUTPUT_DIR/statement-preview.pdf.
+#include "core/GridTable.h"
 #include "counter/Statement.h"
 #include "counter/StatementPreview.h"
 #include "db/DeploymentSettings.h"
-#include "reports/PdfOutput.h"
-#include "shell/core/GridTable.h"
+#include "printing/PdfOutput.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -35,14 +35,14 @@ int main(int argc, char** argv) {
 
     try {
         const QPageSize paper(QPageSize::A4);
-        qm::reports::RecordingSurface surface;
-        qm::reports::PageCanvas canvas(surface, qm::reports::pageInches(paper));
+        qm::printing::RecordingSurface surface;
+        qm::printing::PageCanvas canvas(surface, qm::printing::pageInches(paper));
         qm::counter::drawStatement(
             canvas, basket, qm::counter::statementDateLine(settings.placeName, QDate(2020, 10, 5)),
             settings);
-        const qm::reports::DrawnDocument statement(qm::counter::statement::kTitle, paper,
-                                                   surface.pageCount(), surface.texts());
-        qm::reports::writePdf(statement, out.filePath(QStringLiteral("statement.pdf")));
+        const qm::printing::DrawnDocument statement(qm::counter::statement::kTitle, paper,
+                                                    surface.pageCount(), surface.texts());
+        qm::printing::writePdf(statement, out.filePath(QStringLiteral("statement.pdf")));
 
         qm::GridTable basketView(
             {{QStringLiteral("NAZWA"), 435, false}, {QStringLiteral("ETYKIETA"), 340, false}});
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
             basketView.setText(row, 1, label);
         }
         const auto preview = qm::counter::statementPreviewDocument(basketView, settings);
-        qm::reports::writePdf(*preview, out.filePath(QStringLiteral("statement-preview.pdf")));
+        qm::printing::writePdf(*preview, out.filePath(QStringLiteral("statement-preview.pdf")));
     } catch (const qm::AppError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -3,8 +3,8 @@
 // completion) over a mix of present, duplicated and missing IDs.
 // Run on demand: build/bench/bench_workers [lookups]
 #include "BenchSupport.h"
+#include "core/Dialogs.h"
 #include "db/Catalogue.h"
-#include "shell/core/Dialogs.h"
 #include "support/TestDatabase.h"
 #include "workers/WorkerDirectory.h"
 

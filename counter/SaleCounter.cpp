@@ -1,9 +1,9 @@
 #include "SaleCounter.h"
 
-#include "LabelKey.h"
-#include "PriceWithTax.h"
+#include "core/Dialogs.h"
+#include "core/LabelKey.h"
+#include "core/PriceWithTax.h"
 #include "db/Catalogue.h"
-#include "shell/core/Dialogs.h"
 #include "workers/WorkerDirectory.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SaleControls.h"
-#include "shell/core/GridTable.h"
+#include "core/GridTable.h"
 
 #include <QChar>
 #include <QString>

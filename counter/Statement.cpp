@@ -1,17 +1,17 @@
 #include "Statement.h"
 
+#include "core/Dialogs.h"
 #include "db/Catalogue.h"
 #include "db/DeploymentSettings.h"
-#include "reports/PdfOutput.h"
-#include "shell/core/Dialogs.h"
+#include "printing/PdfOutput.h"
 
 #include <algorithm>
 #include <array>
 
 namespace qm::counter {
 
-using reports::Align;
-using reports::PageCanvas;
+using printing::Align;
+using printing::PageCanvas;
 
 namespace {
 
@@ -162,15 +162,15 @@ void rvsSummaryGridReportPrint(PageCanvas& report, db::Catalogue& catalogue,
     drawStatement(report, basket, statementDateLine(settings.placeName, today.date()), settings);
 }
 
-std::unique_ptr<reports::DrawnDocument> generateStatement(db::Catalogue& catalogue,
-                                                          const StatementEntries& basket,
-                                                          const db::DeploymentSettings& settings,
-                                                          const QPageSize& paper) {
-    reports::RecordingSurface surface;
-    PageCanvas report(surface, reports::pageInches(paper));
+std::unique_ptr<printing::DrawnDocument> generateStatement(db::Catalogue& catalogue,
+                                                           const StatementEntries& basket,
+                                                           const db::DeploymentSettings& settings,
+                                                           const QPageSize& paper) {
+    printing::RecordingSurface surface;
+    PageCanvas report(surface, printing::pageInches(paper));
     rvsSummaryGridReportPrint(report, catalogue, basket, settings);
-    return std::make_unique<reports::DrawnDocument>(statement::kTitle, paper, surface.pageCount(),
-                                                    surface.texts());
+    return std::make_unique<printing::DrawnDocument>(statement::kTitle, paper, surface.pageCount(),
+                                                     surface.texts());
 }
 
 void GenerateReportForSellButtonClick(Dialogs& dialogs, db::Catalogue& catalogue,
@@ -186,7 +186,7 @@ void GenerateReportForSellButtonClick(Dialogs& dialogs, db::Catalogue& catalogue
 
     const QString progressText = QStringLiteral("Generowanie oświadczenia…");
     dialogs.progress(progressText, 0, 1);
-    std::unique_ptr<reports::DrawnDocument> document;
+    std::unique_ptr<printing::DrawnDocument> document;
     try {
         document = generateStatement(catalogue, basket, settings, paper);
     } catch (...) {
@@ -204,7 +204,7 @@ void GenerateReportForSellButtonClick(Dialogs& dialogs, db::Catalogue& catalogue
         break;
     case ReportOutput::Destination::File:
         if (!output->filePath.isEmpty())
-            reports::writePdf(*document, output->filePath);
+            printing::writePdf(*document, output->filePath);
         break;
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reports/DrawnDocument.h"
-#include "reports/PageCanvas.h"
+#include "printing/DrawnDocument.h"
+#include "printing/PageCanvas.h"
 
 #include <QDate>
 #include <QPageSize>
@@ -54,21 +54,21 @@ QString statementDateLine(const QString& placeName, const QDate& date);
 
 // Draws the statement of the entries with the given date line. A basket too long for the page
 // goes on over further pages (see the definition for the rule).
-void drawStatement(reports::PageCanvas& report, const StatementEntries& basket,
+void drawStatement(printing::PageCanvas& report, const StatementEntries& basket,
                    const QString& dateLine, const db::DeploymentSettings& settings);
 
 // The drawing routine of rvsSummaryGridReport: reads the server's date through
 // ibcspCurrentServerDate, then draws the statement. A failed query throws before anything is
 // drawn.
-void rvsSummaryGridReportPrint(reports::PageCanvas& report, db::Catalogue& catalogue,
+void rvsSummaryGridReportPrint(printing::PageCanvas& report, db::Catalogue& catalogue,
                                const StatementEntries& basket,
                                const db::DeploymentSettings& settings);
 
 // The drawn statement on the given paper, ready for preview, printer or PDF file.
-std::unique_ptr<reports::DrawnDocument> generateStatement(db::Catalogue& catalogue,
-                                                          const StatementEntries& basket,
-                                                          const db::DeploymentSettings& settings,
-                                                          const QPageSize& paper);
+std::unique_ptr<printing::DrawnDocument> generateStatement(db::Catalogue& catalogue,
+                                                           const StatementEntries& basket,
+                                                           const db::DeploymentSettings& settings,
+                                                           const QPageSize& paper);
 
 // The click of "Wygeneruj oświadczenie": asks whether to generate the statement, lets the operator
 // choose preview, printer or PDF file and the copies, generates the page with progress shown and

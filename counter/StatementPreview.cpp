@@ -1,9 +1,9 @@
 #include "StatementPreview.h"
 
 #include "Statement.h"
+#include "core/Dialogs.h"
+#include "core/GridTable.h"
 #include "db/DeploymentSettings.h"
-#include "shell/core/Dialogs.h"
-#include "shell/core/GridTable.h"
 
 #include <QPageSize>
 
@@ -52,9 +52,9 @@ QStringList statementPreviewFooterLines() {
     };
 }
 
-std::unique_ptr<reports::PagedTableDocument>
+std::unique_ptr<printing::PagedTableDocument>
 statementPreviewDocument(const GridTable& basketView, const db::DeploymentSettings& settings) {
-    reports::PagedTableSettings page;
+    printing::PagedTableSettings page;
     page.title = statement::kTitle;
     page.layout = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                               QMarginsF(0.7, 83.6, 0.7, 59.5), QPageLayout::Millimeter);
@@ -66,8 +66,8 @@ statementPreviewDocument(const GridTable& basketView, const db::DeploymentSettin
     page.bandPoints = 19 * 72.0 / 96.0; // 19 pixels at 96 per inch
     page.tableFamily = QStringLiteral("Times New Roman");
     page.tablePoints = 8;
-    page.scaling = reports::TableScaling::FitToOnePage;
-    return reports::PagedTableDocument::fromGrid(std::move(page), basketView);
+    page.scaling = printing::TableScaling::FitToOnePage;
+    return printing::PagedTableDocument::fromGrid(std::move(page), basketView);
 }
 
 void showStatementPreview(Dialogs& dialogs, const GridTable& basketView,

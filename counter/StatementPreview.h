@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/PagedTable.h"
+#include "printing/PagedTable.h"
 
 #include <QStringList>
 #include <memory>
@@ -23,7 +23,7 @@ QStringList statementPreviewFooterLines();
 
 // The basket view's table on A4 between the statement's header and footer, shrunk to fit one
 // page, without page numbers.
-std::unique_ptr<reports::PagedTableDocument>
+std::unique_ptr<printing::PagedTableDocument>
 statementPreviewDocument(const GridTable& basketView, const db::DeploymentSettings& settings);
 
 // Shows the statement preview of the basket view; returns when the operator closes it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Columns.h"
 #include "Procedure.h"
 
 namespace qm::db {

@@ -1,20 +1,14 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "core/Error.h"
 
 namespace qm::db {
 
 // Every failure of the database layer: the server's own message, a text that cannot be sent in
 // the connection's code page, or a value that cannot be read in the asked form.
-class DbError : public std::runtime_error {
+class DbError : public qm::Error {
 public:
-    explicit DbError(const QString& message)
-        : std::runtime_error(message.toStdString()), text_(message) {}
-    const QString& text() const { return text_; }
-
-private:
-    QString text_;
+    using Error::Error;
 };
 
 } // namespace qm::db

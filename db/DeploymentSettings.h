@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Error.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -33,14 +35,9 @@ struct DeploymentSettings {
     static DeploymentSettings parse(const QString& text, const QString& origin);
 };
 
-class SettingsError : public std::runtime_error {
+class SettingsError : public qm::Error {
 public:
-    explicit SettingsError(const QString& message)
-        : std::runtime_error(message.toStdString()), text_(message) {}
-    const QString& text() const { return text_; }
-
-private:
-    QString text_;
+    using Error::Error;
 };
 
 // The stored form of the password. This keeps it from casual reading, not from an attacker: the

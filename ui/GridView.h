@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/core/GridTable.h"
+#include "core/GridTable.h"
 
 #include <QTableView>
 

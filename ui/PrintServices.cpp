@@ -1,6 +1,6 @@
 #include "PrintServices.h"
 
-#include "reports/PdfOutput.h"
+#include "printing/PdfOutput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -166,7 +166,7 @@ void showPrintPreview(QWidget* parent, const qm::PrintableDocument& document) {
             if (path.isEmpty())
                 return;
             try {
-                reports::writePdf(document, path);
+                printing::writePdf(document, path);
             } catch (const qm::AppError& e) {
                 QMessageBox::critical(&dialog, qm::applicationTitle(), e.text());
             }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/core/Dialogs.h"
+#include "core/Dialogs.h"
 
 class QWidget;
 

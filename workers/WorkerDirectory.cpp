@@ -1,7 +1,7 @@
 #include "WorkerDirectory.h"
 
+#include "core/Dialogs.h"
 #include "db/Catalogue.h"
-#include "shell/core/Dialogs.h"
 
 #include <exception>
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/Dialogs.h"
+#include "core/GridTable.h"
 #include "counter/SaleCounter.h"
 #include "db/Catalogue.h"
-#include "shell/core/Dialogs.h"
-#include "shell/core/GridTable.h"
 #include "support/MemorySaleControls.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"

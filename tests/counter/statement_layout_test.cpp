@@ -1,18 +1,18 @@
 // The drawn statement as positioned texts, without rendering: every row, column, font and text,
 // the cut of long names, the date line, the continuation of long baskets over further pages; and
 // the preview's header and footer lines.
+#include "core/GridTable.h"
 #include "counter/Statement.h"
 #include "counter/StatementPreview.h"
 #include "db/DeploymentSettings.h"
-#include "reports/ReportFonts.h"
-#include "shell/core/GridTable.h"
+#include "printing/ReportFonts.h"
 
 #include <QPageSize>
 #include <gtest/gtest.h>
 
 using namespace qm::counter;
-using qm::reports::Align;
-using qm::reports::DrawnText;
+using qm::printing::Align;
+using qm::printing::DrawnText;
 
 namespace {
 
@@ -32,8 +32,8 @@ struct Drawn {
 };
 
 Drawn draw(const StatementEntries& basket, const QPageSize& paper = QPageSize(QPageSize::A4)) {
-    qm::reports::RecordingSurface surface;
-    qm::reports::PageCanvas canvas(surface, qm::reports::pageInches(paper));
+    qm::printing::RecordingSurface surface;
+    qm::printing::PageCanvas canvas(surface, qm::printing::pageInches(paper));
     drawStatement(canvas, basket, kDateLine, employer());
     return {surface.pageCount(), surface.texts()};
 }
@@ -133,7 +133,7 @@ TEST(DrawnStatement, ALongArticleNameIsCutAtItsColumnAndTheLabelBesideItStays) {
     const StatementEntries basket = {{longName, QStringLiteral("12/7001/01")},
                                      {QStringLiteral("Stolik"), longLabel}};
     const Drawn drawn = draw(basket);
-    const QFont font = qm::reports::reportFont(QStringLiteral("Arial"), 12);
+    const QFont font = qm::printing::reportFont(QStringLiteral("Arial"), 12);
 
     struct Cell {
         int index; // in drawing order
@@ -145,8 +145,8 @@ TEST(DrawnStatement, ALongArticleNameIsCutAtItsColumnAndTheLabelBesideItStays) {
         SCOPED_TRACE(shown.toStdString());
         ASSERT_LT(shown.size(), c.full.size());
         EXPECT_TRUE(c.full.startsWith(shown));
-        EXPECT_LE(qm::reports::textWidthInches(font, shown), c.width);
-        EXPECT_GT(qm::reports::textWidthInches(font, c.full.left(shown.size() + 1)), c.width);
+        EXPECT_LE(qm::printing::textWidthInches(font, shown), c.width);
+        EXPECT_GT(qm::printing::textWidthInches(font, c.full.left(shown.size() + 1)), c.width);
     }
     EXPECT_EQ(drawn.texts[10].text.toStdString(), "12/7001/01");
     EXPECT_EQ(drawn.texts[11].text.toStdString(), "Stolik");

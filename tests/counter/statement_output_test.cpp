@@ -1,12 +1,12 @@
 // The statement against the real server: the question and the output dialog, the PDF file read
 // back with poppler, the preview, and that producing a statement writes nothing.
+#include "core/GridTable.h"
 #include "counter/Statement.h"
 #include "counter/StatementPreview.h"
 #include "db/Catalogue.h"
 #include "db/DbError.h"
-#include "reports/PdfOutput.h"
-#include "reports/Poppler.h"
-#include "shell/core/GridTable.h"
+#include "printing/PdfOutput.h"
+#include "printing/Poppler.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 
@@ -154,7 +154,7 @@ TEST_F(StatementOutputTest, PreviewDocumentWritesOnePageInArialAndTimesFaces) {
     ASSERT_EQ(doc->pageCount(), 1);
     EXPECT_LT(doc->scale(), 1);
     const QString path = dir_.filePath(QStringLiteral("podglad.pdf"));
-    qm::reports::writePdf(*doc, path);
+    qm::printing::writePdf(*doc, path);
     EXPECT_EQ(qm::test::pdfPages(path), 1);
     const QString text = qm::test::pdfText(path);
     for (const QString& expected :
@@ -195,7 +195,7 @@ TEST_F(StatementOutputTest, ProducingStatementsWritesNothingBeforeOrAfterACancel
         dialogs.expectQuestion(kQuestion, true)
             .expectOutput(output(ReportOutput::Destination::Preview))
             .expectPreview([&](const qm::PrintableDocument& doc) {
-                const auto& drawn = dynamic_cast<const qm::reports::DrawnDocument&>(doc);
+                const auto& drawn = dynamic_cast<const qm::printing::DrawnDocument&>(doc);
                 for (const auto& t : drawn.texts())
                     if (t.row >= 19 && t.row <= 21)
                         listed << t.text;

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QString>
 
-namespace qm::reports {
+namespace qm::printing {
 
 // The face a page really uses for a family asked by name. Arial and Times New Roman are set in
 // their metric-compatible Liberation faces, named explicitly so that the result does not hang on
@@ -20,4 +20,4 @@ double textWidthInches(const QFont& font, const QString& text);
 // Line spacing (ascent + descent + leading) of the font in inches, measured as above.
 double lineSpacingInches(const QFont& font);
 
-} // namespace qm::reports
+} // namespace qm::printing

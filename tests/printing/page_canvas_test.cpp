@@ -1,12 +1,12 @@
 // The page-drawing layer: which faces the fonts really are, how a text is cut to its column, and
 // where lines and pages start.
-#include "reports/PageCanvas.h"
-#include "reports/ReportFonts.h"
+#include "printing/PageCanvas.h"
+#include "printing/ReportFonts.h"
 
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
-using namespace qm::reports;
+using namespace qm::printing;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-namespace qm::counter {
+namespace qm {
 
 QString labelKey(const QString& labelText) {
     const qsizetype first = labelText.indexOf(QLatin1Char('/'));
@@ -57,4 +57,4 @@ QString quotedInMessage(const QString& text) {
     return QStringLiteral("„%1…” (długość %2)").arg(text.left(cut), QString::number(text.size()));
 }
 
-} // namespace qm::counter
+} // namespace qm

@@ -1,9 +1,9 @@
 // The paged table written as PDF and read back: headings on every page, rows in order and none
 // lost, page numbers, columns too wide for one page, shrinking to one page, and file failures.
 #include "Poppler.h"
-#include "reports/PagedTable.h"
-#include "reports/PdfOutput.h"
-#include "shell/core/GridTable.h"
+#include "core/GridTable.h"
+#include "printing/PagedTable.h"
+#include "printing/PdfOutput.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace qm::reports;
+using namespace qm::printing;
 using namespace qm::test;
 
 namespace {

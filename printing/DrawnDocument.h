@@ -1,12 +1,12 @@
 #pragma once
 
 #include "PageCanvas.h"
-#include "shell/core/Dialogs.h"
+#include "core/Dialogs.h"
 
 #include <QPageSize>
 #include <vector>
 
-namespace qm::reports {
+namespace qm::printing {
 
 // Pages drawn on a PageCanvas, kept as their texts, that a preview can show and a printer or a PDF
 // writer can render. Portrait, all four margins 0.
@@ -31,4 +31,4 @@ private:
 // The page size in inches.
 QSizeF pageInches(const QPageSize& paper);
 
-} // namespace qm::reports
+} // namespace qm::printing

@@ -3,7 +3,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
-namespace qm::reports {
+namespace qm::printing {
 
 DrawnDocument::DrawnDocument(QString title, QPageSize paper, int pageCount,
                              std::vector<DrawnText> texts)
@@ -34,4 +34,4 @@ QSizeF pageInches(const QPageSize& paper) {
     return paper.size(QPageSize::Inch);
 }
 
-} // namespace qm::reports
+} // namespace qm::printing

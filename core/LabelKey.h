@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-namespace qm::counter {
+namespace qm {
 
 // The label key of a label text: the part that names the article in the database.
 //   two or more "/": the characters between the first and the second "/";
@@ -20,4 +20,4 @@ std::optional<qint32> wholeNumber(const QString& text);
 // A text as it is quoted in an error message: cut short when it is long.
 QString quotedInMessage(const QString& text);
 
-} // namespace qm::counter
+} // namespace qm

@@ -3,7 +3,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 
-namespace qm::reports {
+namespace qm::printing {
 
 namespace {
 
@@ -49,4 +49,4 @@ double lineSpacingInches(const QFont& font) {
     return metrics.lineSpacing() / kMeasuringDpi;
 }
 
-} // namespace qm::reports
+} // namespace qm::printing

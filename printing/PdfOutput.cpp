@@ -4,7 +4,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-namespace qm::reports {
+namespace qm::printing {
 
 void writePdf(const qm::PrintableDocument& document, const QString& path) {
     // The document goes into a temporary file beside the target, which replaces the target only
@@ -28,4 +28,4 @@ void writePdf(const qm::PrintableDocument& document, const QString& path) {
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
-} // namespace qm::reports
+} // namespace qm::printing

@@ -2,7 +2,7 @@
 
 #include "PageCanvas.h"
 #include "ReportFonts.h"
-#include "shell/core/GridTable.h"
+#include "core/GridTable.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qm::reports {
+namespace qm::printing {
 
 namespace {
 
@@ -196,4 +196,4 @@ void PagedTableDocument::paint(QPagedPaintDevice& device) const {
     painter.end();
 }
 
-} // namespace qm::reports
+} // namespace qm::printing

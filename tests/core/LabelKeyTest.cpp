@@ -1,9 +1,9 @@
-#include "counter/LabelKey.h"
+#include "core/LabelKey.h"
 
 #include <gtest/gtest.h>
 
-using qm::counter::labelKey;
-using qm::counter::wholeNumber;
+using qm::labelKey;
+using qm::wholeNumber;
 
 namespace {
 

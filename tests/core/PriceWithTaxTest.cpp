@@ -1,9 +1,9 @@
-#include "counter/PriceWithTax.h"
-#include "shell/core/Dialogs.h"
+#include "core/PriceWithTax.h"
+#include "core/Dialogs.h"
 
 #include <gtest/gtest.h>
 
-using qm::counter::priceWithTax;
+using qm::priceWithTax;
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "PriceWithTax.h"
 
 #include "LabelKey.h"
-#include "shell/core/Dialogs.h"
+#include "core/Dialogs.h"
 
 #include <charconv>
 #include <cmath>
 #include <string>
 
-namespace qm::counter {
+namespace qm {
 
 std::optional<long double> parsePrice(const QString& text) {
     // Sign, digits, and optionally a comma with at least one digit after it.
@@ -58,4 +58,4 @@ double priceWithTax(const QString& priceText) {
     return priceWithTax(*net);
 }
 
-} // namespace qm::counter
+} // namespace qm

@@ -8,7 +8,7 @@
 class QPainter;
 class QPagedPaintDevice;
 
-namespace qm::reports {
+namespace qm::printing {
 
 enum class Align { Left, Right, Centre };
 
@@ -137,4 +137,4 @@ private:
     size_t nextColumn_ = 0;
 };
 
-} // namespace qm::reports
+} // namespace qm::printing

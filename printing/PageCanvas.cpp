@@ -8,7 +8,7 @@
 #include <QTextBoundaryFinder>
 #include <stdexcept>
 
-namespace qm::reports {
+namespace qm::printing {
 
 namespace {
 
@@ -128,4 +128,4 @@ void PainterSurface::drawText(const DrawnText& t) {
     painter_.drawText(QPointF(left, t.baseline * dpiY), t.text);
 }
 
-} // namespace qm::reports
+} // namespace qm::printing

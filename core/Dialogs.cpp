@@ -1,7 +1,5 @@
 #include "Dialogs.h"
 
-#include "db/DbError.h"
-
 namespace qm {
 
 QString applicationTitle() {
@@ -22,9 +20,7 @@ bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
     try {
         handler();
         return true;
-    } catch (const db::DbError& e) {
-        dialogs.errorReport(e.text());
-    } catch (const AppError& e) {
+    } catch (const Error& e) {
         dialogs.errorReport(e.text());
     } catch (const std::exception& e) {
         dialogs.errorReport(QString::fromUtf8(e.what()));

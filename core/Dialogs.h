@@ -1,11 +1,12 @@
 #pragma once
 
+#include "core/Error.h"
+
 #include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 
 class QPagedPaintDevice;
 
@@ -64,18 +65,6 @@ public:
     virtual void printPreview(const PrintableDocument& document) = 0;
     // Sends the document to the printer.
     virtual void print(const PrintableDocument& document, int copies) = 0;
-};
-
-// A failure of the program's own making (a text that cannot be converted, say), reported like
-// any database error.
-class AppError : public std::runtime_error {
-public:
-    explicit AppError(const QString& message)
-        : std::runtime_error(message.toStdString()), text_(message) {}
-    const QString& text() const { return text_; }
-
-private:
-    QString text_;
 };
 
 // The general error report around one event handler: an error escaping it stops the handler,

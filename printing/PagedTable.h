@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/core/Dialogs.h"
+#include "core/Dialogs.h"
 
 #include <QPageLayout>
 #include <QString>
@@ -12,7 +12,7 @@ namespace qm {
 class GridTable;
 }
 
-namespace qm::reports {
+namespace qm::printing {
 
 struct TableColumn {
     QString caption;
@@ -100,4 +100,4 @@ private:
     double rowHeight_ = 0;
 };
 
-} // namespace qm::reports
+} // namespace qm::printing

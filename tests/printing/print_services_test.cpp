@@ -2,7 +2,7 @@
 // cancel, the preview showing every page of a document and returning when closed, and the
 // progress window's life.
 #include "Poppler.h"
-#include "reports/DrawnDocument.h"
+#include "printing/DrawnDocument.h"
 #include "ui/PrintServices.h"
 
 #include <QAction>
@@ -93,12 +93,12 @@ TEST(PrintServices, OutputDialogGivesTheOperatorsChoiceAndNothingWhenCancelled) 
 }
 
 TEST(PrintServices, PreviewShowsEveryPageSavesAsPdfAndReturnsWhenClosed) {
-    std::vector<qm::reports::DrawnText> texts;
+    std::vector<qm::printing::DrawnText> texts;
     for (int page = 0; page < 3; ++page)
-        texts.push_back({page, 3, 0.7, 0.5, qm::reports::Align::Left, 3, QStringLiteral("Arial"),
+        texts.push_back({page, 3, 0.7, 0.5, qm::printing::Align::Left, 3, QStringLiteral("Arial"),
                          12, false, QStringLiteral("Strona %1").arg(page + 1)});
-    const qm::reports::DrawnDocument doc(QStringLiteral("OŚWIADCZENIE"), QPageSize(QPageSize::A4),
-                                         3, texts);
+    const qm::printing::DrawnDocument doc(QStringLiteral("OŚWIADCZENIE"), QPageSize(QPageSize::A4),
+                                          3, texts);
     QTemporaryDir dir;
     const QString saved = dir.filePath(QStringLiteral("zapisany"));
     int pages = -1;

@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-namespace qm::counter {
+namespace qm {
 
 // The gross prices shown to the operator depend on the x87 extended format: the product and the
 // halfway test are made with a 64-bit significand. Anywhere else the same prices would come out
@@ -25,4 +25,4 @@ double priceWithTax(long double netPrice);
 // The same for a price text; throws qm::AppError when the text is not a price.
 double priceWithTax(const QString& priceText);
 
-} // namespace qm::counter
+} // namespace qm
