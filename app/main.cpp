@@ -11,8 +11,5 @@ int main(int argc, char** argv) {
     qm::shell::loadFonts();
     qm::ui::QtDialogs dialogs;
     return qm::shell::startUp(dialogs, QApplication::applicationDirPath(),
-                              [&](qm::shell::TfMainPanel& window) {
-                                  dialogs.setParent(&window);
-                                  return QApplication::exec();
-                              });
+                              [](qm::shell::TfMainPanel&) { return QApplication::exec(); });
 }

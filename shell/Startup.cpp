@@ -33,7 +33,9 @@ int startUp(Dialogs& dialogs, const QString& executableDir,
         dialogs.errorReport(e.text());
         return 1;
     }
-    TfMainPanel fMainPanel(settings, dialogs);
+    // The session outlives the window, so every grid's table outlives its view.
+    Session session(settings, dialogs);
+    TfMainPanel fMainPanel(session);
     try {
         fMainPanel.openConnection();
     } catch (const db::DbError& e) {

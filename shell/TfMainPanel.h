@@ -1,12 +1,9 @@
 #pragma once
 
-#include "core/Dialogs.h"
-#include "core/GridTable.h"
-#include "counter/SaleCounter.h"
-#include "db/Catalogue.h"
-#include "workers/WorkerDirectory.h"
+#include "Session.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QTabWidget;
@@ -16,40 +13,59 @@ class QPushButton;
 class QLabel;
 class QDateEdit;
 class QStackedWidget;
-class QGridLayout;
 
 namespace qm::ui {
 class GridView;
 }
+namespace qm::counter {
+class SaleCounter;
+}
 
 namespace qm::shell {
 
-// The program's one window. It holds every control, the database connection with its procedure
-// components, and the state of the counter; its handlers hand the work over to the logic.
+class SaleTab;
+class SalesReportTab;
+class ImportTab;
+class PricesTab;
+
+// The program's one window: the five tabs with every control, each tab's file wiring its controls
+// to the logic. What the window works on lives in the Session, which outlives it.
 class TfMainPanel : public QWidget {
     Q_OBJECT
 public:
-    TfMainPanel(const db::DeploymentSettings& settings, Dialogs& dialogs);
+    explicit TfMainPanel(Session& session);
     ~TfMainPanel() override;
 
     // Opens ibcdbQXR; throws db::DbError with the client's text when it cannot.
     void openConnection();
 
+    // The first show: the sale tab and the two start questions, asked once the window has been
+    // painted, so the operator sees the program behind them.
     void FormShow();
     // The window's close command; true when the window may close.
     bool WMSysCommand();
     void CloseAppButtonClick();
 
-    Dialogs& dialogs() const { return dialogs_; }
-    db::Connection& ibcdbQXR() { return *ibcdbQXR_; }
-    db::Catalogue& catalogue() { return *catalogue_; }
-    workers::WorkerDirectory& arrayWithDataOfWorkers() { return arrayWithDataOfWorkers_; }
-    counter::SaleCounter& saleCounter() { return *saleCounter_; }
-
-    void GenerateReportForSellButtonClick();
+    Session& session() { return session_; }
+    Dialogs& dialogs() const { return session_.dialogs(); }
+    db::Connection& ibcdbQXR() { return session_.ibcdbQXR(); }
+    db::Catalogue& catalogue() { return session_.catalogue(); }
+    workers::WorkerDirectory& arrayWithDataOfWorkers() { return session_.arrayWithDataOfWorkers(); }
+    counter::SaleCounter& saleCounter();
 
     // True once "TAK" was given to the close question.
     bool closed() const { return closed_; }
+    // True once the start questions have been asked.
+    bool startQuestionsAsked() const { return asked_; }
+
+    // Runs one handler under the general error report; false after an error.
+    bool handle(const std::function<void()>& handler);
+    // Wiring for the tabs: the handler runs under the general error report for as long as
+    // `context` lives.
+    void onClick(QObject* context, QPushButton* b, std::function<void()> handler);
+    void onToggledOn(QObject* context, QRadioButton* b, std::function<void()> handler);
+    // When `sheet` becomes the visible tab.
+    void onShow(QObject* context, QWidget* sheet, std::function<void()> handler);
 
     // Controls, by their object names.
     QTabWidget* cxMainPageControl = nullptr;
@@ -93,11 +109,11 @@ public:
     QPushButton* CloseAppButton = nullptr;
 
     // The in-memory tables behind the grid views.
-    GridTable& basketTable() { return *basketTable_; }
-    GridTable& checkTable() { return *checkTable_; }
-    GridTable& sellsTable() { return *sellsTable_; }
-    GridTable& importErrorsTable() { return *importErrorsTable_; }
-    GridTable& articlesTable() { return *articlesTable_; }
+    GridTable& basketTable() { return session_.basketTable(); }
+    GridTable& checkTable() { return session_.checkTable(); }
+    GridTable& sellsTable() { return session_.sellsTable(); }
+    GridTable& importErrorsTable() { return session_.importErrorsTable(); }
+    GridTable& articlesTable() { return session_.articlesTable(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,27 +121,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildSaleTab();
-    void buildReportTab();
-    void buildImportTab();
-    void buildPricesTab();
+    void buildPages();
     void buildCloseTab();
+    void askStartQuestions();
     void shutDown();
-    // Runs one handler under the general error report.
-    void handle(const std::function<void()>& handler);
 
-    class SaleTab;
-
-    Dialogs& dialogs_;
-    db::DeploymentSettings settings_;
-    std::unique_ptr<db::Connection> ibcdbQXR_;
-    std::unique_ptr<db::Catalogue> catalogue_;
-    std::unique_ptr<GridTable> basketTable_, checkTable_, sellsTable_, importErrorsTable_,
-        articlesTable_;
-    workers::WorkerDirectory arrayWithDataOfWorkers_;
+    Session& session_;
+    // The tabs go before the controls they wire, so no handler runs while the window is taken
+    // down.
     std::unique_ptr<SaleTab> saleTab_;
-    std::unique_ptr<counter::SaleCounter> saleCounter_;
+    std::unique_ptr<SalesReportTab> salesReportTab_;
+    std::unique_ptr<ImportTab> importTab_;
+    std::unique_ptr<PricesTab> pricesTab_;
     bool shown_ = false;
+    bool asked_ = false;
     bool closed_ = false;
 };
 

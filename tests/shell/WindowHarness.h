@@ -1,5 +1,6 @@
 #pragma once
 
+#include "counter/SaleCounter.h"
 #include "shell/TfMainPanel.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
@@ -40,11 +41,19 @@ inline void choose(QRadioButton* b) {
     ASSERT_TRUE(b->isChecked()) << b->objectName().toStdString();
 }
 
+// The start questions come once the shown window has been painted; waits for them, at most a few
+// seconds.
+inline void waitForStartQuestions(const shell::TfMainPanel& window) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.startQuestionsAsked(); }, 5000))
+        << "the start questions were not asked";
+}
+
 // The real main window on a connection to a test database, with every dialog scripted.
 class WindowFixture : public ::testing::Test {
 protected:
     void open(const TestDatabase& db) {
-        window_ = std::make_unique<shell::TfMainPanel>(db.settings(), dialogs_);
+        session_ = std::make_unique<shell::Session>(db.settings(), dialogs_);
+        window_ = std::make_unique<shell::TfMainPanel>(*session_);
         window_->openConnection();
     }
     // Shows the window, answering the first-show questions: the worker load as given, the
@@ -52,14 +61,17 @@ protected:
     void show(bool loadWorkers) {
         dialogs_.expectQuestion(kLoadWorkers, loadWorkers).expectQuestion(kImport, false);
         window_->show();
+        waitForStartQuestions(*window_);
         dialogs_.verify();
     }
     void TearDown() override {
         dialogs_.verify();
         window_.reset();
+        session_.reset();
     }
 
     ScriptedDialogs dialogs_;
+    std::unique_ptr<shell::Session> session_;
     std::unique_ptr<shell::TfMainPanel> window_;
 };
 

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 using namespace qm;
 using qm::test::kImport;
@@ -50,9 +51,21 @@ protected:
 
 TestDatabase* WindowTest::db_ = nullptr;
 
-TEST_F(WindowTest, FirstShowAsksBothQuestionsOnTheSaleTab) {
+TEST_F(WindowTest, FirstShowAsksBothQuestionsOnTheSaleTabOverThePaintedWindow) {
     window_->cxMainPageControl->setCurrentIndex(3);
-    showAnsweringNo();
+    bool exposedAtFirstQuestion = false;
+    dialogs_.onShown([&](const ScriptedDialogs::Shown&) {
+        if (dialogs_.shown().size() == 1)
+            exposedAtFirstQuestion =
+                window_->windowHandle() && window_->windowHandle()->isExposed();
+    });
+    window_->show();
+    EXPECT_TRUE(dialogs_.shown().empty()) << "no question before the window has been painted";
+    dialogs_.expectQuestion(kLoadWorkers, false).expectQuestion(kImport, false);
+    qm::test::waitForStartQuestions(*window_);
+    dialogs_.verify();
+    dialogs_.onShown({});
+    EXPECT_TRUE(exposedAtFirstQuestion);
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Quelmora - okno główne"));
     EXPECT_EQ(window_->cxMainPageControl->currentWidget(), window_->cxSellTabSheet);
     EXPECT_EQ(window_->size(), QSize(1507, 632));
@@ -215,10 +228,12 @@ TEST(FirstShow, WorkerQueryThatCannotOpenIsReportedAndTheImportQuestionSkipped) 
     TestDatabase db(QStringLiteral("noworkers"));
     db.sql(QStringLiteral("REVOKE EXECUTE ON PROCEDURE GET_WORKERS_DATA FROM USER QUELMORA;"));
     ScriptedDialogs dialogs;
-    TfMainPanel window(db.settings(), dialogs);
+    shell::Session session(db.settings(), dialogs);
+    TfMainPanel window(session);
     window.openConnection();
     dialogs.expectQuestion(kLoadWorkers, true).expectError(QStringLiteral("GET_WORKERS_DATA"));
     window.show();
+    qm::test::waitForStartQuestions(window);
     dialogs.verify();
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.arrayWithDataOfWorkers().isEmpty());

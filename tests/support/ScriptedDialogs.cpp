@@ -78,6 +78,8 @@ void ScriptedDialogs::verify() {
 std::optional<ScriptedDialogs::Step> ScriptedDialogs::take(Kind kind, const QString& text,
                                                            const QStringList& captions) {
     shown_.push_back({kind, text, captions});
+    if (observer_)
+        observer_(shown_.back());
     if (script_.empty()) {
         ADD_FAILURE() << "unexpected " << kindName(kind) << ": \"" << text.toStdString() << "\"";
         return std::nullopt;

@@ -51,6 +51,8 @@ public:
     void verify();
 
     const std::vector<Shown>& shown() const { return shown_; }
+    // Called with every dialog as it is shown, before it is answered.
+    void onShown(std::function<void(const Shown&)> observer) { observer_ = std::move(observer); }
     void clearShown() { shown_.clear(); }
 
     qm::ModalResult messageDialog(const QString& message, qm::DialogKind kind,
@@ -83,6 +85,7 @@ private:
 
     std::deque<Step> script_;
     std::vector<Shown> shown_;
+    std::function<void(const Shown&)> observer_;
 };
 
 } // namespace qm::test
