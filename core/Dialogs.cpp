@@ -16,6 +16,20 @@ bool askYesNo(Dialogs& dialogs, const QString& message) {
                            {QStringLiteral("TAK"), QStringLiteral("NIE")}) == ModalResult::Yes;
 }
 
+ProgressScope::ProgressScope(Dialogs& dialogs, QString text, int total)
+    : dialogs_(dialogs), text_(std::move(text)), total_(total < 1 ? 1 : total) {
+    dialogs_.progress(text_, 0, total_);
+}
+
+ProgressScope::~ProgressScope() {
+    dialogs_.progress(text_, total_, total_);
+}
+
+void ProgressScope::step(int done) {
+    if (done < total_)
+        dialogs_.progress(text_, done, total_);
+}
+
 bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
     try {
         handler();

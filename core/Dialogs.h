@@ -28,12 +28,12 @@ public:
     virtual void paint(QPagedPaintDevice& device) const = 0;
 };
 
-// Where a generated report goes, as chosen in its output dialog.
+// Where a generated report goes, as chosen in its output dialog. A file is then chosen in the
+// save dialog.
 struct ReportOutput {
     enum class Destination { Preview, Printer, File };
     Destination destination = Destination::Preview;
     int copies = 1;
-    QString filePath; // for File: the PDF file to write
 };
 
 // The one seam through which the program talks to the operator. The window installs the Qt
@@ -65,6 +65,22 @@ public:
     virtual void printPreview(const PrintableDocument& document) = 0;
     // Sends the document to the printer.
     virtual void print(const PrintableDocument& document, int copies) = 0;
+};
+
+// The modal progress of a long piece of work, shown while the object lives: made with the work's
+// text and its total, moved on with step(), closed when it goes, on every path out of the work.
+class ProgressScope {
+public:
+    ProgressScope(Dialogs& dialogs, QString text, int total = 1);
+    ~ProgressScope();
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+    void step(int done);
+
+private:
+    Dialogs& dialogs_;
+    QString text_;
+    int total_;
 };
 
 // The general error report around one event handler: an error escaping it stops the handler,

@@ -3,7 +3,7 @@
 #include "core/Dialogs.h"
 #include "db/Catalogue.h"
 #include "db/DeploymentSettings.h"
-#include "printing/PdfOutput.h"
+#include "printing/ReportRoad.h"
 
 #include <algorithm>
 #include <array>
@@ -177,36 +177,10 @@ void GenerateReportForSellButtonClick(Dialogs& dialogs, db::Catalogue& catalogue
                                       const StatementEntries& basket,
                                       const db::DeploymentSettings& settings,
                                       const QPageSize& paper) {
-    if (!askYesNo(dialogs,
-                  QStringLiteral("Czy na pewno wygenerować oświadczenie dla obecnych zakupów?")))
-        return;
-    const std::optional<ReportOutput> output = dialogs.chooseReportOutput(statement::kTitle);
-    if (!output)
-        return;
-
-    const QString progressText = QStringLiteral("Generowanie oświadczenia…");
-    dialogs.progress(progressText, 0, 1);
-    std::unique_ptr<printing::DrawnDocument> document;
-    try {
-        document = generateStatement(catalogue, basket, settings, paper);
-    } catch (...) {
-        dialogs.progress(progressText, 1, 1);
-        throw;
-    }
-    dialogs.progress(progressText, 1, 1);
-
-    switch (output->destination) {
-    case ReportOutput::Destination::Preview:
-        dialogs.printPreview(*document);
-        break;
-    case ReportOutput::Destination::Printer:
-        dialogs.print(*document, std::max(1, output->copies));
-        break;
-    case ReportOutput::Destination::File:
-        if (!output->filePath.isEmpty())
-            printing::writePdf(*document, output->filePath);
-        break;
-    }
+    printing::printDocumentRoad(
+        dialogs, QStringLiteral("Czy na pewno wygenerować oświadczenie dla obecnych zakupów?"),
+        statement::kTitle, QStringLiteral("Generowanie oświadczenia…"), statement::kTitle,
+        [&] { return generateStatement(catalogue, basket, settings, paper); });
 }
 
 } // namespace qm::counter

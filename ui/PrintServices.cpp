@@ -1,19 +1,15 @@
 #include "PrintServices.h"
 
 #include "printing/PdfOutput.h"
+#include "printing/ReportRoad.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintPreviewDialog>
@@ -22,7 +18,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -30,22 +25,6 @@
 namespace qm::ui {
 
 namespace {
-
-const QString kPdfFilter = QStringLiteral("Dokument PDF (*.pdf)");
-
-QString askPdfPath(QWidget* parent, const QString& suggested) {
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Zapisz jako PDF"),
-                                                suggested, kPdfFilter);
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
-    return path;
-}
-
-QString suggestedPdfName(const QString& title) {
-    QString name = title;
-    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
-    return name + QStringLiteral(".pdf");
-}
 
 bool printerInstalled() {
     return !QPrinterInfo::availablePrinters().isEmpty();
@@ -75,33 +54,14 @@ std::optional<qm::ReportOutput> chooseReportOutputDialog(QWidget* parent, const 
     auto* preview = new QRadioButton(QStringLiteral("Podgląd na ekranie"), destinations);
     auto* printer = new QRadioButton(QStringLiteral("Drukarka"), destinations);
     auto* file = new QRadioButton(QStringLiteral("Plik PDF"), destinations);
-    auto* path = new QLineEdit(destinations);
-    auto* browse = new QPushButton(QStringLiteral("Wybierz…"), destinations);
     preview->setChecked(true);
     printer->setEnabled(printerInstalled());
     if (!printer->isEnabled())
         printer->setToolTip(QStringLiteral("Nie zainstalowano żadnej drukarki."));
-    // The path comes from the save dialog, which asks before an existing file is replaced.
-    path->setReadOnly(true);
-    path->setEnabled(false);
-    browse->setEnabled(false);
-    QObject::connect(file, &QRadioButton::toggled, path, &QLineEdit::setEnabled);
-    QObject::connect(file, &QRadioButton::toggled, browse, &QPushButton::setEnabled);
-    QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
-        const QString chosen =
-            askPdfPath(&dialog, path->text().isEmpty() ? suggestedPdfName(title) : path->text());
-        if (!chosen.isEmpty())
-            path->setText(chosen);
-    });
-
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(file);
-    fileRow->addWidget(path, 1);
-    fileRow->addWidget(browse);
     auto* destinationLayout = new QVBoxLayout(destinations);
     destinationLayout->addWidget(preview);
     destinationLayout->addWidget(printer);
-    destinationLayout->addLayout(fileRow);
+    destinationLayout->addWidget(file);
 
     auto* copies = new QSpinBox(&dialog);
     copies->setRange(1, 999);
@@ -112,15 +72,7 @@ std::optional<qm::ReportOutput> chooseReportOutputDialog(QWidget* parent, const 
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        if (file->isChecked() && path->text().trimmed().isEmpty()) {
-            const QString chosen = askPdfPath(&dialog, suggestedPdfName(title));
-            if (chosen.isEmpty())
-                return; // the dialog stays open
-            path->setText(chosen);
-        }
-        dialog.accept();
-    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(&dialog);
@@ -132,18 +84,15 @@ std::optional<qm::ReportOutput> chooseReportOutputDialog(QWidget* parent, const 
         return std::nullopt;
     qm::ReportOutput output;
     output.copies = copies->value();
-    if (printer->isChecked()) {
+    if (printer->isChecked())
         output.destination = qm::ReportOutput::Destination::Printer;
-    } else if (file->isChecked()) {
+    else if (file->isChecked())
         output.destination = qm::ReportOutput::Destination::File;
-        output.filePath = path->text().trimmed();
-        if (QFileInfo(output.filePath).suffix().isEmpty())
-            output.filePath += QStringLiteral(".pdf");
-    }
     return output;
 }
 
-void showPrintPreview(QWidget* parent, const qm::PrintableDocument& document) {
+void showPrintPreview(QWidget* parent, const qm::PrintableDocument& document,
+                      qm::Dialogs& dialogs) {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer, document);
     QPrintPreviewDialog dialog(&printer, parent);
@@ -162,14 +111,9 @@ void showPrintPreview(QWidget* parent, const qm::PrintableDocument& document) {
         QAction* save = toolbar->addAction(QStringLiteral("Zapisz jako PDF"));
         save->setToolTip(QStringLiteral("Zapisz jako PDF"));
         QObject::connect(save, &QAction::triggered, &dialog, [&] {
-            const QString path = askPdfPath(&dialog, suggestedPdfName(document.title()));
-            if (path.isEmpty())
-                return;
-            try {
-                printing::writePdf(document, path);
-            } catch (const qm::AppError& e) {
-                QMessageBox::critical(&dialog, qm::applicationTitle(), e.text());
-            }
+            const QString path = printing::askPdfPath(dialogs, document.title());
+            if (!path.isEmpty())
+                qm::runGuarded(dialogs, [&] { printing::writePdf(document, path); });
         });
     }
     dialog.exec();

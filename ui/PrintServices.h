@@ -15,8 +15,8 @@ namespace qm::ui {
 std::optional<qm::ReportOutput> chooseReportOutputDialog(QWidget* parent, const QString& title);
 
 // The modal print preview of the document; it can print (through the print dialog) and save as
-// PDF. Returns when it is closed.
-void showPrintPreview(QWidget* parent, const qm::PrintableDocument& document);
+// PDF, the file chosen and a failure reported through the dialogs. Returns when it is closed.
+void showPrintPreview(QWidget* parent, const qm::PrintableDocument& document, qm::Dialogs& dialogs);
 
 // Prints the document on the default printer in that many copies. Throws qm::AppError when no
 // printer is installed or the printer fails.

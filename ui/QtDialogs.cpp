@@ -3,6 +3,7 @@
 #include "PrintServices.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -42,7 +43,38 @@ void notice(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
     box.exec();
 }
 
+QString startFolder(const QString& initialDir) {
+    return initialDir.isEmpty() ? QDir::currentPath() : initialDir;
+}
+
 } // namespace
+
+QString qtFileFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList qt;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            p = p.trimmed();
+        // Qt takes the patterns from the parentheses of the description.
+        qt << (description.contains(QLatin1Char('('))
+                   ? description
+                   : description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                         QLatin1Char(')'));
+    }
+    return qt.isEmpty() ? filter : qt.join(QStringLiteral(";;"));
+}
+
+QString defaultExtension(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return {};
+    const QString first = parts[1].split(QLatin1Char(';'), Qt::SkipEmptyParts).value(0).trimmed();
+    return first.startsWith(QStringLiteral("*.")) && first.indexOf(QLatin1Char('*'), 1) < 0
+               ? first.mid(2)
+               : QString();
+}
 
 ModalResult QtDialogs::messageDialog(const QString& message, DialogKind kind,
                                      const QStringList& captions) {
@@ -84,13 +116,24 @@ QString QtDialogs::inputBox(const QString& caption, const QString& prompt,
 }
 
 QString QtDialogs::openFile(const QString& initialDir, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, QString(), initialDir, filter);
+    return QFileDialog::getOpenFileName(parent_, QString(), startFolder(initialDir),
+                                        qtFileFilter(filter));
 }
 
 QString QtDialogs::saveFile(const QString& initialDir, const QString& filter,
                             const QString& suggestedName) {
-    return QFileDialog::getSaveFileName(parent_, QString(),
-                                        initialDir + QLatin1Char('/') + suggestedName, filter);
+    // The dialog asks before an existing file is replaced; a name typed without an extension
+    // gets the filter's first one.
+    QFileDialog dialog(parent_, QString(), startFolder(initialDir), qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString extension = defaultExtension(filter);
+    if (!extension.isEmpty())
+        dialog.setDefaultSuffix(extension);
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 std::optional<ReportOutput> QtDialogs::chooseReportOutput(const QString& title) {
@@ -102,7 +145,7 @@ void QtDialogs::progress(const QString& text, int done, int total) {
 }
 
 void QtDialogs::printPreview(const PrintableDocument& document) {
-    showPrintPreview(parent_, document);
+    showPrintPreview(parent_, document, *this);
 }
 
 void QtDialogs::print(const PrintableDocument& document, int copies) {

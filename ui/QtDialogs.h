@@ -6,6 +6,12 @@ class QWidget;
 
 namespace qm::ui {
 
+// A file filter of the dialog seam ("csv files (*.csv)|*.csv", pairs of description and
+// patterns split by "|") in Qt's form ("csv files (*.csv)"; several joined by ";;").
+QString qtFileFilter(const QString& filter);
+// The extension of the filter's first pattern ("pdf" of "*.pdf;"), or none.
+QString defaultExtension(const QString& filter);
+
 // The dialogs of the running program, on Qt Widgets.
 class QtDialogs : public qm::Dialogs {
 public:

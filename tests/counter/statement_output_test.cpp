@@ -35,12 +35,10 @@ public:
     std::vector<std::pair<int, int>> progressReports;
 };
 
-ReportOutput output(ReportOutput::Destination destination, int copies = 1,
-                    const QString& path = {}) {
+ReportOutput output(ReportOutput::Destination destination, int copies = 1) {
     ReportOutput o;
     o.destination = destination;
     o.copies = copies;
-    o.filePath = path;
     return o;
 }
 
@@ -108,7 +106,8 @@ TEST_F(StatementOutputTest, PdfFileHoldsTheWholeStatementOnOnePageWithItsFontsEm
     const QString path = dir_.filePath(QStringLiteral("oswiadczenie.pdf"));
     Dialogs dialogs;
     dialogs.expectQuestion(kQuestion, true)
-        .expectOutput(output(ReportOutput::Destination::File, 1, path));
+        .expectOutput(output(ReportOutput::Destination::File))
+        .expectSaveFile(path);
     generate(dialogs);
     dialogs.verify();
     EXPECT_EQ(dialogs.progressReports, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}));
@@ -204,8 +203,8 @@ TEST_F(StatementOutputTest, ProducingStatementsWritesNothingBeforeOrAfterACancel
             .expectOutput(output(ReportOutput::Destination::Printer, 3))
             .expectPrint()
             .expectQuestion(kQuestion, true)
-            .expectOutput(
-                output(ReportOutput::Destination::File, 1, dir_.filePath(QStringLiteral("s.pdf"))))
+            .expectOutput(output(ReportOutput::Destination::File))
+            .expectSaveFile(dir_.filePath(QStringLiteral("s.pdf")))
             .expectPreview();
         for (int i = 0; i < 3; ++i)
             generate(dialogs);
@@ -237,17 +236,19 @@ TEST_F(StatementOutputTest, ProducingStatementsWritesNothingBeforeOrAfterACancel
     EXPECT_EQ(snapshot(), cancelled);
 }
 
-TEST_F(StatementOutputTest, RefusingAtEitherDialogProducesNothing) {
+TEST_F(StatementOutputTest, RefusingAtAnyDialogProducesNothing) {
     struct Case {
         const char* what;
         bool yes;
         std::optional<ReportOutput> chosen;
         bool asksOutput;
+        bool asksFile;
     };
     const QString path = dir_.filePath(QStringLiteral("nie.pdf"));
     const Case cases[] = {
-        {"NIE to the question", false, std::nullopt, false},
-        {"output dialog cancelled", true, std::nullopt, true},
+        {"NIE to the question", false, std::nullopt, false, false},
+        {"output dialog cancelled", true, std::nullopt, true, false},
+        {"save dialog cancelled", true, output(ReportOutput::Destination::File), true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -255,9 +256,11 @@ TEST_F(StatementOutputTest, RefusingAtEitherDialogProducesNothing) {
         dialogs.expectQuestion(kQuestion, c.yes);
         if (c.asksOutput)
             dialogs.expectOutput(c.chosen);
+        if (c.asksFile)
+            dialogs.expectSaveFile(QString());
         generate(dialogs);
         dialogs.verify();
-        EXPECT_EQ(dialogs.shown().size(), c.asksOutput ? 2u : 1u);
+        EXPECT_EQ(dialogs.shown().size(), 1u + c.asksOutput + c.asksFile);
         EXPECT_TRUE(dialogs.progressReports.empty());
     }
     EXPECT_FALSE(QFile::exists(path));
@@ -282,7 +285,8 @@ TEST_F(StatementOutputTest, FailuresReachTheErrorReportWithTheProgressClosedAndN
             connection_->close();
         Dialogs dialogs;
         dialogs.expectQuestion(kQuestion, true)
-            .expectOutput(output(ReportOutput::Destination::File, 1, c.path))
+            .expectOutput(output(ReportOutput::Destination::File))
+            .expectSaveFile(c.path)
             .expectError(QString::fromUtf8(c.error));
         EXPECT_FALSE(qm::runGuarded(dialogs, [&] { generate(dialogs); }));
         dialogs.verify();

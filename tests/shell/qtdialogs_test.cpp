@@ -9,18 +9,25 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 using namespace qm;
 
 namespace {
 
-// Runs `act` on the modal box once it is up.
+// Runs `act` on the modal box once it is up; fails the test when none comes within five seconds.
 void whenModal(std::function<void(QMessageBox&)> act) {
-    QTimer::singleShot(0, [act] {
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [act, poll](int left) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        act(*box);
-    });
+        if (box && box->isVisible())
+            act(*box);
+        else if (left == 0)
+            ADD_FAILURE() << "no message box came";
+        else
+            QTimer::singleShot(10, [poll, left] { (*poll)(left - 1); });
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(500); });
 }
 
 QStringList buttonTexts(const QMessageBox& box) {
@@ -88,6 +95,24 @@ TEST(QtDialogs, InformationAndErrorBoxesHaveOneOkUnderTheApplicationTitle) {
         EXPECT_EQ(title, applicationTitle());
         EXPECT_EQ(texts, QStringList{QStringLiteral("OK")});
         EXPECT_EQ(icon, error ? QMessageBox::Critical : QMessageBox::NoIcon);
+    }
+}
+
+TEST(QtDialogs, FileFiltersOfTheProgramBecomeQtFiltersWithTheirDefaultExtension) {
+    const struct {
+        const char* filter;
+        const char* qt;
+        const char* extension;
+    } cases[] = {
+        {"csv files (*.csv)|*.csv", "csv files (*.csv)", "csv"},
+        {"PDF Document (*.pdf)|*.pdf;", "PDF Document (*.pdf)", "pdf"},
+        {"Arkusze|*.csv;*.txt|Wszystkie|*", "Arkusze (*.csv *.txt);;Wszystkie (*)", "csv"},
+        {"Wszystkie|*.*", "Wszystkie (*.*)", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ui::qtFileFilter(QString::fromUtf8(c.filter)).toStdString(), c.qt) << c.filter;
+        EXPECT_EQ(ui::defaultExtension(QString::fromUtf8(c.filter)).toStdString(), c.extension)
+            << c.filter;
     }
 }
 

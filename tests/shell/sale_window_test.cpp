@@ -218,7 +218,8 @@ TEST_F(SaleWindowTest, StatementButtonWritesTheBasketAsPdfAndChangesNothing) {
     QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(pdf));
     dialogs_.expectQuestion(question, true)
-        .expectOutput(ReportOutput{ReportOutput::Destination::File, 1, pdf});
+        .expectOutput(ReportOutput{ReportOutput::Destination::File, 1})
+        .expectSaveFile(pdf);
     QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf));
     QProcess text;
