@@ -4,6 +4,7 @@
 #include "core/LabelKey.h"
 #include "core/PriceWithTax.h"
 #include "db/Catalogue.h"
+#include "db/DbError.h"
 #include "workers/WorkerDirectory.h"
 
 #include <QDate>
@@ -54,6 +55,17 @@ qint32 wholeNumberOrFail(const QString& text, const char* what) {
     return *number;
 }
 
+// The label key of a label text, refused unless it is a whole number the server can take as it
+// is: the server's own conversion would round "3010.6" to the key of another article, and would
+// answer other texts with its raw conversion errors.
+QString checkedLabelKey(const QString& labelText) {
+    const QString key = labelKey(labelText);
+    if (!wholeNumber(key))
+        throw AppError(QStringLiteral("Etykieta %1 nie zawiera poprawnego numeru artykułu.")
+                           .arg(quotedInMessage(labelText)));
+    return key;
+}
+
 // A purchase date as the database layer renders it, "dd.MM.yyyy HH:mm:ss" (or a date alone),
 // as milliseconds from a fixed origin; read as a plain calendar value, so no time-zone rule can
 // move or reject it.
@@ -74,10 +86,13 @@ qint64 purchaseMoment(const QString& text) {
 SaleCounter::SaleCounter(Dialogs& dialogs, db::Catalogue& catalogue,
                          workers::WorkerDirectory& arrayWithDataOfWorkers, SaleControls& controls,
                          GridTable& basketView, GridTable& checkView,
-                         StatementPreview statementPreview)
+                         StatementPreview statementPreview,
+                         std::optional<db::TextCodec> connectionCodec)
     : dialogs_(dialogs), catalogue_(catalogue), workers_(arrayWithDataOfWorkers),
       controls_(controls), basketView_(basketView), checkView_(checkView),
-      statementPreview_(std::move(statementPreview)) {
+      statementPreview_(std::move(statementPreview)),
+      codec_(connectionCodec ? *connectionCodec
+                             : db::TextCodec::forCharset(QStringLiteral("WIN1250"))) {
     basketColumns_ = {columnOf(basketView, "NAZWA"), columnOf(basketView, "ETYKIETA")};
     checkColumns_ = {columnOf(checkView, "ODWO_ID"),       columnOf(checkView, "KOD"),
                      columnOf(checkView, "NAZWA"),         columnOf(checkView, "NAZWA_TKANINY"),
@@ -160,7 +175,17 @@ void SaleCounter::ProductIDEditKeyPress(QChar key) {
     const QString labelText = controls_.productIdText();
     if (labelText.isEmpty())
         return;
-    const QString labelKeyText = labelKey(labelText);
+    // A label that cannot be looked up, or (in sell mode) cannot be recorded with the purchase,
+    // is refused here: nothing is sent, the views and the basket stay as they are.
+    QString labelKeyText;
+    try {
+        labelKeyText = checkedLabelKey(labelText);
+        if (controls_.sellChecked())
+            checkRecordableLabel(labelText);
+    } catch (const AppError&) {
+        controls_.setProductIdText(QString());
+        throw;
+    }
 
     db::Procedure& p = catalogue_.ibcspGetProductInfo;
     p.setText("I_LABEL", labelKeyText);
@@ -212,6 +237,41 @@ void SaleCounter::ProductIDEditKeyPress(QChar key) {
             return;
         }
     }
+}
+
+// The whole label text is recorded with the purchase (I_LABEL of WORKERS_PURCHASE): every
+// character must exist in the connection's code page, and the text must fit the parameter. The
+// label is refused whole rather than cut or altered.
+void SaleCounter::checkRecordableLabel(const QString& labelText) const {
+    for (qsizetype i = 0; i < labelText.size();) {
+        const qsizetype width = labelText.at(i).isHighSurrogate() && i + 1 < labelText.size() &&
+                                        labelText.at(i + 1).isLowSurrogate()
+                                    ? 2
+                                    : 1;
+        const QString character = labelText.mid(i, width);
+        try {
+            codec_.encode(character);
+        } catch (const Error&) {
+            const char32_t codePoint =
+                width == 2 ? QChar::surrogateToUcs4(labelText.at(i), labelText.at(i + 1))
+                           : labelText.at(i).unicode();
+            const QString code =
+                QStringLiteral("U+%1").arg(uint(codePoint), 4, 16, QLatin1Char('0')).toUpper();
+            const QString shown = labelText.at(i).isSurrogate() && width == 1
+                                      ? code
+                                      : QStringLiteral("„%1” (%2)").arg(character, code);
+            throw AppError(QStringLiteral("Etykieta %1 zawiera znak %2, którego nie można zapisać "
+                                          "w bazie danych (strona kodowa %3). Produkt nie został "
+                                          "dodany do koszyka.")
+                               .arg(quotedInMessage(labelText), shown, codec_.charsetName()));
+        }
+        i += width;
+    }
+    // The quoted label carries its length, being longer than the part shown.
+    if (labelText.toUcs4().size() > kLongestLabel)
+        throw AppError(QStringLiteral("Etykieta %1 jest za długa: w bazie danych można zapisać "
+                                      "najwyżej %2 znaków. Produkt nie został dodany do koszyka.")
+                           .arg(quotedInMessage(labelText), QString::number(kLongestLabel)));
 }
 
 void SaleCounter::releaseFromLastBuyer(const QString& key, const QString& articleName) {
@@ -272,8 +332,10 @@ void SaleCounter::FinalizeSellButtonClick() {
         dialogs_.information(kEmptyBasket);
         return;
     }
+    // Whatever happens in the preview, the completion goes on with its next question: a preview
+    // that fails is reported and does not end the purchase.
     if (askYesNo(dialogs_, kOfferStatement) && statementPreview_)
-        statementPreview_();
+        runGuarded(dialogs_, statementPreview_);
     if (!askYesNo(dialogs_, kFinishPurchase))
         return;
     recordPurchase();
@@ -284,13 +346,19 @@ void SaleCounter::FinalizeSellButtonClick() {
 // basket (and its view) hold exactly the entries not recorded yet, and completing again cannot
 // record any entry twice.
 void SaleCounter::recordPurchase() {
+    // Each entry passed these checks when it was scanned; they are made again for the whole
+    // basket before the first write, so a basket that cannot be recorded is refused whole.
+    for (const BasketEntry& entry : basket_) {
+        checkedLabelKey(entry.labelText);
+        checkRecordableLabel(entry.labelText);
+    }
     std::optional<qint32> buyer;
     db::Procedure& lookup = catalogue_.ibcspGetProductInfo;
     db::Procedure& purchase = catalogue_.ibcspWorkersPurchase;
     size_t i = 0;
     while (i < basket_.size()) {
         const BasketEntry entry = basket_[i];
-        const QString key = labelKey(entry.labelText);
+        const QString key = checkedLabelKey(entry.labelText);
         lookup.setText("I_LABEL", key);
         lookup.open();
         // A label key may stand for several articles: the entry is tested against the row of its

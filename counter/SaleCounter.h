@@ -2,6 +2,7 @@
 
 #include "SaleControls.h"
 #include "core/GridTable.h"
+#include "db/TextCodec.h"
 
 #include <QChar>
 #include <QString>
@@ -34,16 +35,25 @@ struct BasketEntry {
 //
 // Every handler runs to its end on the window's thread. Errors are not caught here: a database
 // error (db::DbError) or a text that cannot be converted (qm::AppError) stops the handler where it
-// happens, and the caller shows it in the general error report (qm::runGuarded).
+// happens, and the caller shows it in the general error report (qm::runGuarded). The one
+// exception is the statement preview during completion: its failure is reported at once and the
+// completion goes on.
 class SaleCounter {
 public:
     // Shows the statement of the current purchase and returns when the operator closes it.
     using StatementPreview = std::function<void()>;
 
     // basketView has the columns of basketViewColumns(), checkView those of checkViewColumns().
+    // connectionCodec is the code page in which the connection sends texts (db::Connection::
+    // codec()); a label scanned for sale must be representable in it, since it is recorded with
+    // the purchase. Without one, the default code page of the deployment, WIN1250, is assumed.
     SaleCounter(Dialogs& dialogs, db::Catalogue& catalogue,
                 workers::WorkerDirectory& arrayWithDataOfWorkers, SaleControls& controls,
-                GridTable& basketView, GridTable& checkView, StatementPreview statementPreview);
+                GridTable& basketView, GridTable& checkView, StatementPreview statementPreview,
+                std::optional<db::TextCodec> connectionCodec = std::nullopt);
+
+    // The longest label text a purchase can record: the server's I_LABEL is VARCHAR(200).
+    static constexpr qsizetype kLongestLabel = 200;
 
     // "NAZWA", "ETYKIETA".
     static std::vector<GridColumn> basketViewColumns();
@@ -79,6 +89,7 @@ public:
     static constexpr QChar kEnter = QChar(13);
 
 private:
+    void checkRecordableLabel(const QString& labelText) const;
     void releaseFromLastBuyer(const QString& key, const QString& articleName);
     void recordPurchase();
 
@@ -89,6 +100,7 @@ private:
     GridTable& basketView_;
     GridTable& checkView_;
     StatementPreview statementPreview_;
+    db::TextCodec codec_;
     struct BasketColumns {
         int name, label;
     } basketColumns_;

@@ -451,70 +451,189 @@ TEST_F(SaleCounterTest, FailurePartWayKeepsExactlyTheEntriesNotRecorded) {
     s.expectReset();
 }
 
-// Whatever is typed or scanned: no crash, nothing half-converted sent, and either the counter's
-// own message or an error report that says what is wrong.
-TEST_F(SaleCounterTest, AnyLabelTextGetsAnAnswer) {
-    db.sql(article(7701, "Taboret", 9));
+// Only a label whose key is a whole number reaches the lookup. Any other key is refused with
+// the counter's own message before anything is sent: the server would round "3010.6" to the key
+// of another article and answer the rest with its raw conversion errors.
+TEST_F(SaleCounterTest, LabelKeyMustBeAWholeNumberBeforeItIsLookedUp) {
+    db.sql(article(3010, "Regał Jesień", 5) + article(3011, "Pufa Wiosna", 5) +
+           article(1000, "Ława Zima", 5) + article(7902, "Półka Lato", 5));
     SaleStation s(db, directory);
     s.chooseSellMode();
     s.confirmWorker("910");
-    s.scan("7701");
-    const Rows start{{"Taboret", "7701"}};
+
+    // Every valid form of a label finds its article, and keeps its own text in the basket.
+    const QStringList valid{"12/3010/78", "12/3010", "3010", " 3010 "};
+    Rows basket;
+    for (const QString& label : valid) {
+        SCOPED_TRACE(label.toStdString());
+        EXPECT_TRUE(s.scan(label));
+        s.dialogs.verify();
+        basket.emplace_back("Regał Jesień", label);
+        EXPECT_EQ(s.basket(), basket);
+        EXPECT_EQ(s.controls.productId, "");
+    }
+    SaleStation check(db, directory);
+    check.chooseCheckMode();
+    check.scan("3010");
+    ASSERT_EQ(check.checkView.rows(), 1);
+
+    const QString longLabel(300, QLatin1Char('7'));
+    struct Case {
+        QString label;
+        QString shown; // the label as the message quotes it
+    };
+    const Case cases[] = {
+        {"3010.6", QStringLiteral("„3010.6”")},
+        {"3010,6", QStringLiteral("„3010,6”")},
+        {"1e3", QStringLiteral("„1e3”")},
+        {"12//78", QStringLiteral("„12//78”")},
+        {"////", QStringLiteral("„////”")},
+        {"3010/", QStringLiteral("„3010/”")},
+        {"12/99999999999/01", QStringLiteral("„12/99999999999/01”")},
+        {"2147483648", QStringLiteral("„2147483648”")},
+        {longLabel, QStringLiteral("„%1…” (długość 300)").arg(longLabel.left(40))},
+        {QStringLiteral("12/30😀10/78"), QStringLiteral("„12/30😀10/78”")},
+    };
+    for (SaleStation* station : {&s, &check}) {
+        SCOPED_TRACE(station == &s ? "sell mode" : "check mode");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.label.left(30).toStdString());
+            standLookupOn(station->catalogue, 7902);
+            station->dialogs.expectError(
+                QStringLiteral("Etykieta %1 nie zawiera poprawnego numeru artykułu.").arg(c.shown));
+            EXPECT_FALSE(station->scan(c.label));
+            station->dialogs.verify();
+            EXPECT_TRUE(lookupStillStandsOn(station->catalogue, 7902)) << "a lookup was sent";
+            EXPECT_EQ(station->controls.productId, "");
+            EXPECT_EQ(station->basket(), station == &s ? basket : Rows{});
+            EXPECT_EQ(station->basketRows(), station == &s ? basket : Rows{});
+            ASSERT_EQ(station->checkView.rows(), station == &s ? 0 : 1);
+            if (station == &check) {
+                EXPECT_EQ(check.checkView.text(0, 2), "Regał Jesień");
+            }
+        }
+    }
+
+    // The valid forms are recorded as before, each under its own label text.
+    s.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true);
+    EXPECT_TRUE(s.finalize());
+    s.dialogs.verify();
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 910), valid);
+    EXPECT_EQ(amountOf(s.catalogue, 3010, "Regał Jesień"), 1);
+    for (const auto& [key, name] :
+         {std::pair{3011, "Pufa Wiosna"}, {1000, "Ława Zima"}, {7902, "Półka Lato"}})
+        EXPECT_EQ(amountOf(s.catalogue, key, name), 5);
+    s.expectReset();
+}
+
+// The whole label text is recorded with the purchase. A label that the database could not store
+// (a character outside the connection's code page, or longer than the recorded label may be) is
+// refused at the scan, so it never fails a completion after other entries were committed.
+TEST_F(SaleCounterTest, LabelThatCannotBeRecordedIsRefusedAtTheScan) {
+    db.sql(article(7901, "Taboret", 9));
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.confirmWorker("907");
+    const QString at200 = "1/7901/" + QString(193, QLatin1Char('x'));
+    const QString at201 = at200 + QLatin1Char('x');
 
     struct Case {
         QString label;
-        enum { Nothing, NotFound, Error } answer;
-        QString errorPart;
+        QString refusal; // part of the message; empty: the label is taken
     };
     const Case cases[] = {
-        {"", Case::Nothing, {}},
-        {QString(100000, QLatin1Char('7')), Case::Error, "za długi"},
-        {"1/" + QString(100000, QLatin1Char('x')) + "/1", Case::Error, "za długi"},
-        {QString(40000, QLatin1Char('/')), Case::Error, "conversion error"},
-        {"12//78", Case::Error, "conversion error"},
-        {"7701/", Case::Error, "conversion error"},
-        {"abc", Case::Error, "conversion error"},
-        {"12/99999999999999999999/1", Case::Error, "out of range"},
-        {QStringLiteral("货/号码/x"), Case::Error, "U+53F7"},
-        {QStringLiteral("1/😀/1"), Case::Error, "U+1F600"},
-        {QStringLiteral("1/ż/1"), Case::Error, "conversion error"},
-        {"9/7799/9", Case::NotFound, {}},
+        {"7901", {}},
+        {QStringLiteral("Ż/7901/ąę"), {}},
+        {at200, {}},
+        {QStringLiteral("😀/7901/😀"), QStringLiteral("zawiera znak „😀” (U+1F600)")},
+        {QStringLiteral("货/7901/x"), QStringLiteral("zawiera znak „货” (U+8D27)")},
+        {QStringLiteral("1/7901/") + QChar(0xD800), QStringLiteral("zawiera znak U+D800")},
+        {at201, QStringLiteral("(długość 201) jest za długa: w bazie danych można zapisać "
+                               "najwyżej 200 znaków")},
+        {"1/7901/" + QString(100000, QLatin1Char('x')),
+         QStringLiteral("(długość 100007) jest za długa")},
     };
+    Rows basket;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label.left(30).toStdString());
-        if (c.answer == Case::NotFound)
-            s.dialogs.expectInformation(kNoSuchProduct);
-        if (c.answer == Case::Error)
-            s.dialogs.expectError(c.errorPart);
-        s.scan(c.label);
+        if (c.refusal.isEmpty()) {
+            EXPECT_TRUE(s.scan(c.label));
+            basket.emplace_back("Taboret", c.label);
+        } else {
+            standLookupOn(s.catalogue, 7901);
+            s.dialogs.expectError(c.refusal);
+            EXPECT_FALSE(s.scan(c.label));
+            EXPECT_TRUE(lookupStillStandsOn(s.catalogue, 7901)) << "a lookup was sent";
+            const auto& shown = s.dialogs.shown();
+            EXPECT_TRUE(!shown.empty() && shown.back().text.contains(QStringLiteral(
+                                              "Produkt nie został dodany do koszyka.")));
+        }
         s.dialogs.verify();
-        EXPECT_EQ(s.basket(), start);
-        EXPECT_EQ(s.basketRows(), start);
+        EXPECT_EQ(s.controls.productId, "");
+        EXPECT_EQ(s.basket(), basket);
+        EXPECT_EQ(s.basketRows(), basket);
     }
 
-    // A label whose key is fine but whose whole text cannot be stored with the purchase: the
-    // scan takes it, the completion refuses to send it and keeps it in the basket.
-    s.scan(QStringLiteral("😀/7701/😀"));
-    s.scan("1/7701/" + QString(300, QLatin1Char('x')));
-    ASSERT_EQ(s.basket().size(), 3u);
-    s.dialogs.expectQuestion(kStatement, false)
-        .expectQuestion(kFinish, true)
-        .expectError("U+1F600");
-    s.finalize();
+    // Every label taken is recorded whole.
+    s.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true);
+    EXPECT_TRUE(s.finalize());
     s.dialogs.verify();
-    EXPECT_EQ(labelsBoughtBy(s.catalogue, 910), QStringList({"7701"}));
-    ASSERT_EQ(s.basket().size(), 2u);
-    EXPECT_EQ(s.basket().front().second, QStringLiteral("😀/7701/😀"));
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 907),
+              QStringList({"7901", QStringLiteral("Ż/7901/ąę"), at200}));
+    EXPECT_EQ(amountOf(s.catalogue, 7901, "Taboret"), 6);
+    s.expectReset();
 
-    s.basketView.setSelectionSource([] { return std::optional<int>(0); });
-    s.dialogs.expectQuestion(kDelete, true);
-    s.run([&] { s.counter.DeleteCurrentSummaryPositionButtonClick(); });
-    s.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true).expectError("trunc");
-    s.finalize();
+    // Only a label that is sold must be recordable: the check view shows the article.
+    s.chooseCheckMode();
+    s.scan(QStringLiteral("😀/7901/😀"));
     s.dialogs.verify();
-    EXPECT_EQ(labelsBoughtBy(s.catalogue, 910), QStringList({"7701"}));
-    EXPECT_EQ(s.basket().size(), 1u);
-    EXPECT_EQ(amountOf(s.catalogue, 7701, "Taboret"), 8);
+    ASSERT_EQ(s.checkView.rows(), 1);
+    EXPECT_EQ(s.checkView.text(0, 2), "Taboret");
+}
+
+// A preview that fails is reported, and the completion goes on with its next question.
+TEST_F(SaleCounterTest, FailedPreviewDoesNotEndTheCompletion) {
+    db.sql(article(7911, "Sekretarzyk", 3));
+    struct Case {
+        const char* what;
+        std::function<void()> fault;
+        QString reported;
+        bool finish;
+    };
+    const Case cases[] = {
+        {"program error",
+         [] { throw qm::AppError(QStringLiteral("Nie można odczytać daty serwera.")); },
+         QStringLiteral("Nie można odczytać daty serwera."), true},
+        {"paint error", [] { throw std::runtime_error("painter not active"); },
+         QStringLiteral("painter not active"), true},
+        {"declined after it", [] { throw std::runtime_error("painter not active"); },
+         QStringLiteral("painter not active"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SaleStation s(db, directory);
+        s.chooseSellMode();
+        s.confirmWorker("905");
+        s.scan("7911");
+        const QStringList before = labelsBoughtBy(s.catalogue, 905);
+        s.previewFault = c.fault;
+        s.dialogs.expectQuestion(kStatement, true)
+            .expectError(c.reported)
+            .expectQuestion(kFinish, c.finish);
+        EXPECT_TRUE(s.finalize());
+        s.dialogs.verify();
+        EXPECT_EQ(s.previews.size(), 1u);
+        if (c.finish) {
+            EXPECT_EQ(labelsBoughtBy(s.catalogue, 905), before + QStringList{"7911"});
+            s.expectReset();
+        } else {
+            EXPECT_EQ(labelsBoughtBy(s.catalogue, 905), before);
+            EXPECT_EQ(s.basket(), (Rows{{"Sekretarzyk", "7911"}}));
+            EXPECT_TRUE(s.controls.sell);
+        }
+    }
+    SaleStation s(db, directory);
+    EXPECT_EQ(amountOf(s.catalogue, 7911, "Sekretarzyk"), 1);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "support/TestDatabase.h"
 #include "workers/WorkerDirectory.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -57,8 +58,14 @@ struct SaleStation {
         : connection(db.settings()), catalogue(connection),
           basketView(counter::SaleCounter::basketViewColumns()),
           checkView(counter::SaleCounter::checkViewColumns()),
-          counter(dialogs, catalogue, directory, controls, basketView, checkView,
-                  [this] { previews.push_back(basketRows()); }) {
+          counter(
+              dialogs, catalogue, directory, controls, basketView, checkView,
+              [this] {
+                  previews.push_back(basketRows());
+                  if (previewFault)
+                      previewFault();
+              },
+              connection.codec()) {
         connection.open();
     }
 
@@ -119,7 +126,8 @@ struct SaleStation {
     MemorySaleControls controls;
     GridTable basketView;
     GridTable checkView;
-    std::vector<Rows> previews; // the basket view each time the statement was shown
+    std::vector<Rows> previews;         // the basket view each time the statement was shown
+    std::function<void()> previewFault; // run inside the preview, after it is recorded
     counter::SaleCounter counter;
 };
 
@@ -162,6 +170,22 @@ inline QStringList labelsBoughtBy(db::Catalogue& catalogue, int worker) {
     p.walkRows(p.readCount("COUNT_WORKER_ORDERS_TO_RETURN"),
                [&] { labels << p.asText("LABEL_TO_RETURN"); });
     return labels;
+}
+
+// Whether the counter sent a lookup: the lookup component is first left standing on the result
+// of a known key; any lookup the counter sends replaces that result, or leaves the component
+// closed when the server refuses the key.
+inline void standLookupOn(db::Catalogue& catalogue, int key) {
+    db::Procedure& p = catalogue.ibcspGetProductInfo;
+    p.setText("I_LABEL", QString::number(key));
+    p.open();
+    ASSERT_TRUE(p.onRow());
+    ASSERT_EQ(p.asInteger("ODWO_ID_TO_RETURN"), key);
+}
+inline bool lookupStillStandsOn(db::Catalogue& catalogue, int key) {
+    db::Procedure& p = catalogue.ibcspGetProductInfo;
+    return p.isOpen() && p.fetchedRows() == 1 && p.onRow() &&
+           p.asInteger("ODWO_ID_TO_RETURN") == key;
 }
 
 // The standing purchases of all workers as "worker|label", through the release's own listing.
