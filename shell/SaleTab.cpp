@@ -26,7 +26,8 @@ SaleTab::SaleTab(TfMainPanel& window) : w_(window) {
     counter_ = std::make_unique<counter::SaleCounter>(
         s.dialogs(), s.catalogue(), s.arrayWithDataOfWorkers(), *this, s.basketTable(),
         s.checkTable(),
-        [&s] { counter::showStatementPreview(s.dialogs(), s.basketTable(), s.settings()); });
+        [&s] { counter::showStatementPreview(s.dialogs(), s.basketTable(), s.settings()); },
+        s.ibcdbQXR().codec());
     wire();
 }
 
