@@ -3,12 +3,14 @@
 #include "PrintServices.h"
 
 #include <QAbstractButton>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 
 namespace qm::ui {
 
@@ -87,10 +89,53 @@ QString QtDialogs::openFile(const QString& initialDir, const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, QString(), initialDir, filter);
 }
 
+QString QtDialogs::qtFileFilter(const QString& filter) {
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QStringList patterns;
+        if (i + 1 < parts.size())
+            for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+                patterns << p.trimmed();
+        if (description.isEmpty() && patterns.isEmpty())
+            continue;
+        // Qt takes the patterns from the description's last parentheses.
+        const QString joined = patterns.join(QLatin1Char(' '));
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
+            filters << description;
+        else
+            filters << QStringLiteral("%1 (%2)").arg(description, joined);
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+QString QtDialogs::defaultSuffix(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const QString patterns = parts.size() > 1 ? parts[1] : parts[0];
+    const qsizetype at = patterns.indexOf(QLatin1String("*."));
+    if (at < 0)
+        return {};
+    QString suffix;
+    for (qsizetype i = at + 2; i < patterns.size() && patterns[i].isLetterOrNumber(); ++i)
+        suffix += patterns[i];
+    return suffix;
+}
+
 QString QtDialogs::saveFile(const QString& initialDir, const QString& filter,
                             const QString& suggestedName) {
-    return QFileDialog::getSaveFileName(parent_, QString(),
-                                        initialDir + QLatin1Char('/') + suggestedName, filter);
+    // The dialog appends the filter's extension to a name typed without one and asks before an
+    // existing file is replaced.
+    QFileDialog dialog(parent_, QString(), initialDir, qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix(filter));
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<ReportOutput> QtDialogs::chooseReportOutput(const QString& title) {
@@ -107,6 +152,10 @@ void QtDialogs::printPreview(const PrintableDocument& document) {
 
 void QtDialogs::print(const PrintableDocument& document, int copies) {
     printDocument(parent_, document, copies);
+}
+
+bool QtDialogs::openDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace qm::ui

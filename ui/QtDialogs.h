@@ -24,6 +24,14 @@ public:
     void progress(const QString& text, int done, int total) override;
     void printPreview(const PrintableDocument& document) override;
     void print(const PrintableDocument& document, int copies) override;
+    bool openDocument(const QString& path) override;
+
+    // A file filter written as "description|patterns|description|patterns" (patterns separated
+    // by ";") in the form of the Qt file dialogs, one filter a line; a filter already in that
+    // form stays as it is.
+    static QString qtFileFilter(const QString& filter);
+    // The extension of the filter's first pattern ("pdf" for "*.pdf"); empty when it has none.
+    static QString defaultSuffix(const QString& filter);
 
 private:
     QWidget* parent_ = nullptr;
