@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include <algorithm>
+
 namespace qm {
 
 QString applicationTitle() {
@@ -40,6 +42,27 @@ bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
         dialogs.errorReport(QString::fromUtf8(e.what()));
     }
     return false;
+}
+
+DelayedProgress::DelayedProgress(Dialogs& dialogs, QString text, int delayMs)
+    : dialogs_(dialogs), text_(std::move(text)), delayMs_(delayMs) {
+    timer_.start();
+}
+
+DelayedProgress::~DelayedProgress() {
+    if (shown_)
+        dialogs_.progress(text_, total_, total_);
+}
+
+void DelayedProgress::step(int done, int total) {
+    if (total <= 0)
+        return;
+    total_ = total;
+    if (!shown_ && timer_.elapsed() < delayMs_)
+        return;
+    shown_ = true;
+    // done == total would close the window; the guard closes it when the work is over.
+    dialogs_.progress(text_, std::min(done, total - 1), total);
 }
 
 bool isNumber(const QString& text) {

@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 
+#include <QElapsedTimer>
 #include <QPageLayout>
 #include <QString>
 #include <QStringList>
@@ -65,6 +66,37 @@ public:
     virtual void printPreview(const PrintableDocument& document) = 0;
     // Sends the document to the printer.
     virtual void print(const PrintableDocument& document, int copies) = 0;
+    // Opens a written file in the desktop's default viewer for its kind; false when no viewer
+    // could be started (the file stays as it is).
+    virtual bool openDocument(const QString& path) {
+        (void)path;
+        return false;
+    }
+};
+
+// The progress window of a piece of work that may be long: nothing is shown while the work is
+// quicker than the delay; once shown, the window follows each step and is closed when the guard
+// goes, however the work ends.
+class DelayedProgress {
+public:
+    static constexpr int kDefaultDelayMs = 500;
+
+    DelayedProgress(Dialogs& dialogs, QString text, int delayMs = kDefaultDelayMs);
+    ~DelayedProgress();
+    DelayedProgress(const DelayedProgress&) = delete;
+    DelayedProgress& operator=(const DelayedProgress&) = delete;
+
+    // done of total is finished; shows or updates the window once the delay has passed.
+    void step(int done, int total);
+    bool shown() const { return shown_; }
+
+private:
+    Dialogs& dialogs_;
+    QString text_;
+    int delayMs_;
+    QElapsedTimer timer_;
+    bool shown_ = false;
+    int total_ = 1;
 };
 
 // The modal progress of a long piece of work, shown while the object lives: made with the work's

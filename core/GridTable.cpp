@@ -93,6 +93,27 @@ std::optional<int> GridTable::selectedRow() const {
     return row;
 }
 
+std::vector<int> GridTable::displayOrder() const {
+    std::vector<int> order;
+    if (displayOrder_)
+        order = displayOrder_();
+    // A view that has not caught up with the grid must not lose or repeat a row.
+    std::vector<char> seen(size_t(rows()), 0);
+    bool whole = order.size() == seen.size();
+    for (size_t i = 0; whole && i < order.size(); ++i) {
+        const int row = order[i];
+        whole = row >= 0 && row < rows() && !seen[size_t(row)];
+        if (whole)
+            seen[size_t(row)] = 1;
+    }
+    if (!whole) {
+        order.resize(size_t(rows()));
+        for (int r = 0; r < rows(); ++r)
+            order[size_t(r)] = r;
+    }
+    return order;
+}
+
 int GridTable::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows();
 }

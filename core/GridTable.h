@@ -17,7 +17,7 @@ struct GridColumn {
 
 // An in-memory grid that the program fills itself, row by row; no widget per cell, so long lists
 // stay light. The view that shows it may sort it; selectedRow() always answers in the grid's own
-// row order.
+// row order, and displayOrder() tells the order in which the view shows the rows.
 class GridTable : public QAbstractTableModel {
 public:
     explicit GridTable(std::vector<GridColumn> columns, QObject* parent = nullptr);
@@ -44,6 +44,13 @@ public:
         selection_ = std::move(source);
     }
 
+    // The grid's rows in the order the view shows them (each a row in grid order); the grid's
+    // own order when no view tells it, or when what the view tells is not one of each row.
+    std::vector<int> displayOrder() const;
+    void setDisplayOrderSource(std::function<std::vector<int>()> source) {
+        displayOrder_ = std::move(source);
+    }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -53,6 +60,7 @@ private:
     std::vector<GridColumn> columns_;
     std::vector<std::vector<QVariant>> rows_;
     std::function<std::optional<int>()> selection_;
+    std::function<std::vector<int>()> displayOrder_;
     int bulk_ = 0;
 };
 

@@ -28,21 +28,32 @@ PagedTableDocument::PagedTableDocument(PagedTableSettings settings,
     : settings_(std::move(settings)), columns_(std::move(columns)), rows_(std::move(rows)) {
     rowHeight_ = lineSpacingInches(reportFont(settings_.tableFamily, settings_.tablePoints)) +
                  2 * kCellPadding;
+    measure();
     paginate();
 }
 
 std::unique_ptr<PagedTableDocument> PagedTableDocument::fromGrid(PagedTableSettings settings,
                                                                  const qm::GridTable& grid) {
+    std::vector<int> order(size_t(grid.rows()));
+    for (int r = 0; r < grid.rows(); ++r)
+        order[size_t(r)] = r;
+    return fromGrid(std::move(settings), grid, order);
+}
+
+std::unique_ptr<PagedTableDocument> PagedTableDocument::fromGrid(PagedTableSettings settings,
+                                                                 const qm::GridTable& grid,
+                                                                 const std::vector<int>& order) {
     std::vector<TableColumn> columns;
     for (const GridColumn& c : grid.columns())
         columns.push_back({c.caption, c.width, c.numeric});
     std::vector<QStringList> rows;
-    rows.reserve(size_t(grid.rows()));
-    for (int r = 0; r < grid.rows(); ++r) {
+    rows.reserve(order.size());
+    for (const int r : order) {
         QStringList cells;
+        cells.reserve(qsizetype(columns.size()));
         for (int c = 0; c < int(columns.size()); ++c)
             cells << grid.text(r, c);
-        rows.push_back(cells);
+        rows.push_back(std::move(cells));
     }
     return std::make_unique<PagedTableDocument>(std::move(settings), std::move(columns),
                                                 std::move(rows));
@@ -51,6 +62,63 @@ std::unique_ptr<PagedTableDocument> PagedTableDocument::fromGrid(PagedTableSetti
 double PagedTableDocument::columnWidth(int column) const {
     const int px = columns_[size_t(column)].width;
     return (px > 0 ? px : TableColumn::kDefaultWidth) * kPixel;
+}
+
+void PagedTableDocument::report(int done) const {
+    if (settings_.progress)
+        settings_.progress(std::min(done, PagedTableSettings::kProgressTotal),
+                           PagedTableSettings::kProgressTotal);
+}
+
+double PagedTableDocument::cellHeight(const QString& text, int column) const {
+    if (text.isEmpty())
+        return rowHeight_;
+    const QFont font = reportFont(settings_.tableFamily, settings_.tablePoints);
+    const qsizetype lines = wrapToWidth(font, text, columnWidth(column) - 2 * kCellPadding).size();
+    return std::max<qsizetype>(lines, 1) * (rowHeight_ - 2 * kCellPadding) + 2 * kCellPadding;
+}
+
+void PagedTableDocument::measure() {
+    const int columnCount = int(columns_.size());
+    headingHeight_ = rowHeight_;
+    for (int c = 0; c < columnCount; ++c)
+        headingHeight_ = std::max(headingHeight_, cellHeight(columns_[size_t(c)].caption, c));
+    rowHeights_.assign(rows_.size(), rowHeight_);
+    const int rowCount = int(rows_.size());
+    const int half = PagedTableSettings::kProgressTotal / 2;
+    for (int r = 0; r < rowCount; ++r) {
+        const QStringList& cells = rows_[size_t(r)];
+        double height = rowHeight_;
+        for (int c = 0; c < columnCount && c < cells.size(); ++c)
+            height = std::max(height, cellHeight(cells[c], c));
+        rowHeights_[size_t(r)] = height;
+        if (r % 256 == 255)
+            report(int(qint64(half) * (r + 1) / rowCount));
+    }
+    report(half);
+}
+
+std::vector<std::vector<int>> PagedTableDocument::columnBands(double width) const {
+    const int columnCount = int(columns_.size());
+    std::vector<std::vector<int>> bands;
+    for (int c = 0; c < columnCount;) {
+        std::vector<int> band;
+        double used = 0;
+        // Every band after the first starts with the first column again, when both fit.
+        if (c > 0 && columnWidth(0) + columnWidth(c) <= width + kEpsilon) {
+            band.push_back(0);
+            used = columnWidth(0);
+        }
+        // A column wider than the page is a band of its own.
+        while (c < columnCount && (band.empty() || used + columnWidth(c) <= width + kEpsilon)) {
+            used += columnWidth(c);
+            band.push_back(c++);
+        }
+        bands.push_back(std::move(band));
+    }
+    if (bands.empty())
+        bands.emplace_back();
+    return bands;
 }
 
 void PagedTableDocument::paginate() {
@@ -63,38 +131,39 @@ void PagedTableDocument::paginate() {
         double width = 0;
         for (int c = 0; c < columnCount; ++c)
             width += columnWidth(c);
-        const double height = (rowCount + 1) * rowHeight_;
+        double height = headingHeight_;
+        for (const double h : rowHeights_)
+            height += h;
         scale_ = 1;
         if (width > 0)
             scale_ = std::min(scale_, area.width() / width);
         scale_ = std::min(scale_, area.height() / height);
-        pages_.push_back({0, rowCount, 0, columnCount});
+        std::vector<int> all(static_cast<size_t>(columnCount));
+        for (int c = 0; c < columnCount; ++c)
+            all[size_t(c)] = c;
+        pages_.push_back({{{0, rowCount, std::move(all)}}});
         return;
     }
 
     scale_ = 1;
-    // Columns in parts that fit the printable width; a column wider than that is a part alone.
-    std::vector<std::pair<int, int>> parts;
-    for (int c = 0; c < columnCount;) {
-        int end = c;
-        double width = 0;
-        while (end < columnCount &&
-               (end == c || width + columnWidth(end) <= area.width() + kEpsilon))
-            width += columnWidth(end++);
-        parts.emplace_back(c, end - c);
-        c = end;
+    const std::vector<std::vector<int>> bands = columnBands(area.width());
+    if (rowCount == 0) {
+        Page page;
+        for (const std::vector<int>& band : bands)
+            page.blocks.push_back({0, 0, band});
+        pages_.push_back(std::move(page));
+        return;
     }
-    if (parts.empty())
-        parts.emplace_back(0, 0);
-    const int perPage =
-        std::max(1, int(std::floor((area.height() - rowHeight_) / rowHeight_ + kEpsilon)));
-    for (const auto& [first, count] : parts) {
-        int row = 0;
-        do {
-            const int take = std::min(perPage, rowCount - row);
-            pages_.push_back({row, take, first, count});
-            row += take;
-        } while (row < rowCount);
+    // The rows a page holds under its heading row; a row higher than the page is alone on it.
+    for (int row = 0; row < rowCount;) {
+        double used = headingHeight_;
+        int end = row;
+        while (end < rowCount &&
+               (end == row || used + rowHeights_[size_t(end)] <= area.height() + kEpsilon))
+            used += rowHeights_[size_t(end++)];
+        for (const std::vector<int>& band : bands)
+            pages_.push_back({{{row, end - row, band}}});
+        row = end;
     }
 }
 
@@ -143,28 +212,42 @@ void PagedTableDocument::paint(QPagedPaintDevice& device) const {
     };
 
     const QFont tableFont = reportFont(settings_.tableFamily, settings_.tablePoints * scale_);
-    const double rowHeight = rowHeight_ * scale_;
+    // Lines are broken at full scale, where the rows were measured; the text scales with the
+    // columns, so the same breaks hold.
+    const QFont measuringFont = reportFont(settings_.tableFamily, settings_.tablePoints);
     const double padding = kCellPadding * scale_;
+    const double lineHeight = (rowHeight_ - 2 * kCellPadding) * scale_;
+    const double ascent = ascentInches(tableFont);
+    const QFontMetricsF tableMetrics(tableFont, &device);
     QPen rule(QColor(96, 96, 96));
     rule.setWidthF(kRulePoints / 72.0 * dpiX * std::max(scale_, 0.25));
 
-    auto drawCell = [&](double x, double y, double w, const QString& text, bool right,
+    auto drawCell = [&](double x, double y, int column, double height, const QString& text,
                         bool heading) {
-        const QRectF cell = rect(x, y, w, rowHeight);
+        const double w = columnWidth(column) * scale_;
+        const QRectF cell = rect(x, y, w, height);
         if (heading)
             painter.fillRect(cell, QColor(224, 224, 224));
         painter.setPen(rule);
         painter.drawRect(cell);
-        painter.save();
-        painter.setClipRect(cell);
+        if (text.isEmpty())
+            return;
         painter.setPen(Qt::black);
-        painter.drawText(rect(x + padding, y, w - 2 * padding, rowHeight),
-                         int(right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter |
-                             Qt::TextSingleLine,
-                         text);
-        painter.restore();
+        const bool right = !heading && columns_[size_t(column)].alignRight;
+        const QStringList lines =
+            wrapToWidth(measuringFont, text, columnWidth(column) - 2 * kCellPadding);
+        // One line sits in the middle of the row; several fill it from the top.
+        double baseline = y + (height - lines.size() * lineHeight) / 2 + ascent;
+        for (const QString& line : lines) {
+            double left = (x + padding) * dpiX;
+            if (right)
+                left = (x + w - padding) * dpiX - tableMetrics.horizontalAdvance(line);
+            painter.drawText(QPointF(left, baseline * dpiY), line);
+            baseline += lineHeight;
+        }
     };
 
+    const int half = PagedTableSettings::kProgressTotal / 2;
     for (int p = 0; p < pageCount(); ++p) {
         if (p > 0 && !device.newPage())
             throw qm::AppError(QStringLiteral("Nie można rozpocząć nowej strony dokumentu."));
@@ -172,26 +255,29 @@ void PagedTableDocument::paint(QPagedPaintDevice& device) const {
         drawBand(settings_.footer, p, area.bottom(),
                  paper.height() - settings_.footer.edgeMm * kMm);
 
-        const Page& page = pages_[size_t(p)];
         painter.setFont(tableFont);
         double y = area.top();
-        double x = area.left();
-        for (int c = page.firstColumn; c < page.firstColumn + page.columnCount; ++c) {
-            const double w = columnWidth(c) * scale_;
-            drawCell(x, y, w, columns_[size_t(c)].caption, false, true);
-            x += w;
-        }
-        for (int r = page.firstRow; r < page.firstRow + page.rowCount; ++r) {
-            y += rowHeight;
-            x = area.left();
-            const QStringList& cells = rows_[size_t(r)];
-            for (int c = page.firstColumn; c < page.firstColumn + page.columnCount; ++c) {
-                const double w = columnWidth(c) * scale_;
-                drawCell(x, y, w, c < cells.size() ? cells[c] : QString(),
-                         columns_[size_t(c)].alignRight, false);
-                x += w;
+        for (const Block& block : pages_[size_t(p)].blocks) {
+            const double heading = headingHeight_ * scale_;
+            double x = area.left();
+            for (const int c : block.columns) {
+                drawCell(x, y, c, heading, columns_[size_t(c)].caption, true);
+                x += columnWidth(c) * scale_;
             }
+            y += heading;
+            for (int r = block.firstRow; r < block.firstRow + block.rowCount; ++r) {
+                const double height = rowHeights_[size_t(r)] * scale_;
+                x = area.left();
+                const QStringList& cells = rows_[size_t(r)];
+                for (const int c : block.columns) {
+                    drawCell(x, y, c, height, c < cells.size() ? cells[c] : QString(), false);
+                    x += columnWidth(c) * scale_;
+                }
+                y += height;
+            }
+            y += rowHeight_ * scale_; // a blank line between blocks on one page
         }
+        report(half + int(qint64(half) * (p + 1) / pageCount()));
     }
     painter.end();
 }

@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,8 +35,10 @@ struct PageBand {
 };
 
 enum class TableScaling {
-    Actual,       // columns keep their widths; rows and columns go on over as many pages as needed
-    FitToOnePage, // the whole table is shrunk (never enlarged) to fit one page, across and down
+    // Columns keep their widths; rows and columns go on over as many pages as needed.
+    Actual,
+    // The whole table is shrunk (never enlarged) to fit one page, across and down.
+    FitToOnePage,
 };
 
 struct PagedTableSettings {
@@ -49,12 +52,21 @@ struct PagedTableSettings {
     QString tableFamily = QStringLiteral("Times New Roman");
     double tablePoints = 8;
     TableScaling scaling = TableScaling::Actual;
+    // Told now and then how far the measuring of the rows and the painting of the pages is:
+    // done of total, total being kProgressTotal.
+    std::function<void(int done, int total)> progress;
+    static constexpr int kProgressTotal = 1000;
 };
 
 // A table printed on pages: the row of column headings at the top of the table on every page,
-// then as many rows as the page holds, with text lines in the header and footer areas. Columns
-// that do not fit the printable width at full scale go on to further pages, left to right, each
-// part with all its rows.
+// then as many rows as the page holds, with text lines in the header and footer areas. A cell
+// text wider than its column goes on over further lines of its row; a row is as high as its
+// highest cell, and is never split over two pages.
+//
+// At full scale, columns that do not fit the printable width go on in column bands: the rows of
+// a page are printed band after band, each band on a page of its own, every band after the first
+// starting with the first column again so that a row can be followed across the pages. A table
+// with no rows is one page with the heading row of every band, one below the other.
 class PagedTableDocument : public qm::PrintableDocument {
 public:
     PagedTableDocument(PagedTableSettings settings, std::vector<TableColumn> columns,
@@ -62,23 +74,33 @@ public:
     // The grid's columns and its rows in grid order, each cell as the grid shows it.
     static std::unique_ptr<PagedTableDocument> fromGrid(PagedTableSettings settings,
                                                         const qm::GridTable& grid);
+    // The same with the grid's rows in the given order (rows of the grid, e.g. as displayed).
+    static std::unique_ptr<PagedTableDocument>
+    fromGrid(PagedTableSettings settings, const qm::GridTable& grid, const std::vector<int>& order);
 
     QString title() const override { return settings_.title; }
     QPageLayout pageLayout() const override { return settings_.layout; }
     void paint(QPagedPaintDevice& device) const override;
 
-    struct Page {
+    // Rows of the table under one heading row, in some of its columns.
+    struct Block {
         int firstRow = 0;
         int rowCount = 0;
-        int firstColumn = 0;
-        int columnCount = 0;
+        std::vector<int> columns; // in print order
+    };
+    // One block; or, for a table without rows, the heading row of each band.
+    struct Page {
+        std::vector<Block> blocks;
     };
     const std::vector<Page>& pages() const { return pages_; }
     int pageCount() const { return int(pages_.size()); }
     // The factor every size of the table is printed at (1 at full scale).
     double scale() const { return scale_; }
-    // Height of the heading row and of each row at full scale, in inches.
+    // Height of a row of one line at full scale, in inches.
     double rowHeight() const { return rowHeight_; }
+    // Height of the heading row, and of a row of the table, at full scale, in inches.
+    double headingHeight() const { return headingHeight_; }
+    double rowHeight(int row) const { return rowHeights_[size_t(row)]; }
     // Width of a column at full scale, in inches.
     double columnWidth(int column) const;
 
@@ -89,8 +111,12 @@ public:
     const std::vector<QStringList>& rows() const { return rows_; }
 
 private:
+    void measure();
     void paginate();
+    std::vector<std::vector<int>> columnBands(double width) const;
+    double cellHeight(const QString& text, int column) const;
     QStringList bandLines(const PageBand& band, int page) const;
+    void report(int done) const;
 
     PagedTableSettings settings_;
     std::vector<TableColumn> columns_;
@@ -98,6 +124,8 @@ private:
     std::vector<Page> pages_;
     double scale_ = 1;
     double rowHeight_ = 0;
+    double headingHeight_ = 0;
+    std::vector<double> rowHeights_;
 };
 
 } // namespace qm::printing

@@ -1,7 +1,12 @@
 #include "ReportFonts.h"
 
+#include <algorithm>
+
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QRegularExpression>
+#include <QTextLayout>
 
 namespace qm::printing {
 
@@ -21,6 +26,20 @@ const QImage& measuringDevice() {
     return device;
 }
 
+// Wine's Tahoma is not among the system's fonts; it is added to the application's fonts once.
+void loadTahoma() {
+    static const bool loaded = [] {
+        if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
+            return true;
+        bool any = false;
+        for (const char* file :
+             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+            any = QFontDatabase::addApplicationFont(QString::fromLatin1(file)) >= 0 || any;
+        return any;
+    }();
+    (void)loaded;
+}
+
 } // namespace
 
 QString installedFamily(const QString& family) {
@@ -28,6 +47,10 @@ QString installedFamily(const QString& family) {
         return QStringLiteral("Liberation Sans");
     if (family.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Liberation Serif");
+    if (family.compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) == 0) {
+        loadTahoma();
+        return QStringLiteral("Tahoma");
+    }
     return family;
 }
 
@@ -47,6 +70,42 @@ double textWidthInches(const QFont& font, const QString& text) {
 double lineSpacingInches(const QFont& font) {
     const QFontMetricsF metrics(font, &measuringDevice());
     return metrics.lineSpacing() / kMeasuringDpi;
+}
+
+double ascentInches(const QFont& font) {
+    const QFontMetricsF metrics(font, &measuringDevice());
+    return metrics.ascent() / kMeasuringDpi;
+}
+
+QStringList wrapToWidth(const QFont& font, const QString& text, double width) {
+    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n|\\x{2028}"));
+    const bool breaks = text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
+                        text.contains(QChar(0x2028));
+    if (!breaks && textWidthInches(font, text) <= width + 1e-9)
+        return {text};
+    QStringList lines;
+    const double dots = std::max(width, 0.0) * kMeasuringDpi;
+    for (const QString& paragraph : text.split(lineBreak)) {
+        if (paragraph.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(paragraph, font, &measuringDevice());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(dots);
+            // The spaces at a break belong to neither line.
+            QString part = paragraph.mid(line.textStart(), line.textLength());
+            while (part.endsWith(QLatin1Char(' ')))
+                part.chop(1);
+            lines << part;
+        }
+        layout.endLayout();
+    }
+    return lines;
 }
 
 } // namespace qm::printing

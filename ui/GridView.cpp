@@ -35,10 +35,19 @@ GridView::GridView(GridTable& table, int fontPixels, QWidget* parent)
             return std::nullopt;
         return source.row();
     });
+    table.setDisplayOrderSource([this] {
+        std::vector<int> order;
+        const int rows = proxy_->rowCount();
+        order.reserve(size_t(rows));
+        for (int r = 0; r < rows; ++r)
+            order.push_back(proxy_->mapToSource(proxy_->index(r, 0)).row());
+        return order;
+    });
 }
 
 GridView::~GridView() {
     table_.setSelectionSource({});
+    table_.setDisplayOrderSource({});
 }
 
 } // namespace qm::ui

@@ -3,6 +3,7 @@
 #include "PrintServices.h"
 
 #include <QAbstractButton>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 
 namespace qm::ui {
 
@@ -150,6 +152,10 @@ void QtDialogs::printPreview(const PrintableDocument& document) {
 
 void QtDialogs::print(const PrintableDocument& document, int copies) {
     printDocument(parent_, document, copies);
+}
+
+bool QtDialogs::openDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace qm::ui

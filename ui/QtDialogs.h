@@ -30,6 +30,7 @@ public:
     void progress(const QString& text, int done, int total) override;
     void printPreview(const PrintableDocument& document) override;
     void print(const PrintableDocument& document, int copies) override;
+    bool openDocument(const QString& path) override;
 
 private:
     QWidget* parent_ = nullptr;

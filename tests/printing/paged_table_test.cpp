@@ -98,23 +98,26 @@ TEST_F(PagedTableTest, LongTableRepeatsItsHeadingsAndNumbersItsPages) {
     }
 }
 
-TEST_F(PagedTableTest, ColumnsWiderThanThePageGoOnToFurtherPages) {
-    // 171 mm of printable width hold about 646 pixels: three columns of 300 make two parts.
+TEST_F(PagedTableTest, ColumnsWiderThanThePageGoOnInBandsThatRepeatTheFirstColumn) {
+    // 171 mm of printable width hold about 646 pixels: three columns of 300 make two bands, the
+    // second one led by the first column again.
     const auto g = grid(10, {{QStringLiteral("PIERWSZA"), 300, false},
                              {QStringLiteral("DRUGA"), 300, false},
                              {QStringLiteral("TRZECIA"), 300, false}});
     const auto doc = PagedTableDocument::fromGrid(listing(TableScaling::Actual), *g);
     ASSERT_EQ(doc->pageCount(), 2);
-    EXPECT_EQ(doc->pages()[0].columnCount, 2);
-    EXPECT_EQ(doc->pages()[1].firstColumn, 2);
+    EXPECT_EQ(doc->pages()[0].blocks.at(0).columns, (std::vector<int>{0, 1}));
+    EXPECT_EQ(doc->pages()[1].blocks.at(0).columns, (std::vector<int>{0, 2}));
     const QString path = write(*doc, QStringLiteral("wide.pdf"));
     const QString first = pdfText(path, 1);
     const QString second = pdfText(path, 2);
     EXPECT_TRUE(first.contains(QLatin1String("DRUGA")));
     EXPECT_FALSE(first.contains(QLatin1String("TRZECIA")));
+    EXPECT_TRUE(second.contains(QLatin1String("PIERWSZA")));
     EXPECT_TRUE(second.contains(QLatin1String("TRZECIA")));
     EXPECT_TRUE(second.contains(QLatin1String("K2W10")));
     EXPECT_FALSE(second.contains(QLatin1String("K1W10")));
+    EXPECT_EQ(rowsIn(first), rowsIn(second));
 }
 
 TEST_F(PagedTableTest, FitToOnePageShrinksOnlyWhatDoesNotFit) {

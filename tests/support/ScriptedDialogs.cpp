@@ -27,6 +27,8 @@ const char* kindName(ScriptedDialogs::Kind k) {
         return "print preview";
     case K::Print:
         return "printing";
+    case K::OpenDocument:
+        return "document viewer";
     }
     return "?";
 }
@@ -40,32 +42,42 @@ ScriptedDialogs& ScriptedDialogs::push(Step step) {
 
 ScriptedDialogs& ScriptedDialogs::expectQuestion(const QString& text, bool yes,
                                                  const QStringList& captions) {
-    return push({Kind::Question, text, captions, yes, {}, {}, {}, {}});
+    return push({Kind::Question, text, captions, yes, {}, {}, {}, {}, {}});
+}
+ScriptedDialogs& ScriptedDialogs::expectQuestion(const QString& text, qm::ModalResult answer,
+                                                 const QStringList& captions) {
+    Step step{Kind::Question, text, captions, answer == qm::ModalResult::Yes, {}, {}, {}, {},
+              answer};
+    return push(std::move(step));
 }
 ScriptedDialogs& ScriptedDialogs::expectInformation(const QString& text) {
-    return push({Kind::Information, text, {}, false, {}, {}, {}, {}});
+    return push({Kind::Information, text, {}, false, {}, {}, {}, {}, {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectError(const QString& containing) {
-    return push({Kind::Error, containing, {}, false, {}, {}, {}, {}});
+    return push({Kind::Error, containing, {}, false, {}, {}, {}, {}, {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectInput(const QString& caption, const QString& prompt,
                                               const QString& answer) {
-    return push({Kind::Input, caption, {}, false, answer, prompt, {}, {}});
+    return push({Kind::Input, caption, {}, false, answer, prompt, {}, {}, {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectOpenFile(const QString& answer) {
-    return push({Kind::OpenFile, {}, {}, false, answer, {}, {}, {}});
+    return push({Kind::OpenFile, {}, {}, false, answer, {}, {}, {}, {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectSaveFile(const QString& answer) {
-    return push({Kind::SaveFile, {}, {}, false, answer, {}, {}, {}});
+    return push({Kind::SaveFile, {}, {}, false, answer, {}, {}, {}, {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectOutput(std::optional<qm::ReportOutput> answer) {
-    return push({Kind::Output, {}, {}, false, {}, {}, answer, {}});
+    return push({Kind::Output, {}, {}, false, {}, {}, answer, {}, {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectPreview(Inspect inspect) {
-    return push({Kind::Preview, {}, {}, false, {}, {}, {}, std::move(inspect)});
+    return push({Kind::Preview, {}, {}, false, {}, {}, {}, std::move(inspect), {}});
 }
 ScriptedDialogs& ScriptedDialogs::expectPrint(Inspect inspect) {
-    return push({Kind::Print, {}, {}, false, {}, {}, {}, std::move(inspect)});
+    return push({Kind::Print, {}, {}, false, {}, {}, {}, std::move(inspect), {}});
+}
+
+ScriptedDialogs& ScriptedDialogs::expectOpenDocument(bool opens) {
+    return push({Kind::OpenDocument, {}, {}, opens, {}, {}, {}, {}, {}});
 }
 
 void ScriptedDialogs::verify() {
@@ -107,6 +119,8 @@ qm::ModalResult ScriptedDialogs::messageDialog(const QString& message, qm::Dialo
                                                const QStringList& captions) {
     EXPECT_EQ(kind, qm::DialogKind::Confirmation) << message.toStdString();
     const auto step = take(Kind::Question, message, captions);
+    if (step && step->result)
+        return *step->result;
     return step && step->yes ? qm::ModalResult::Yes : qm::ModalResult::No;
 }
 
@@ -154,6 +168,11 @@ void ScriptedDialogs::print(const qm::PrintableDocument& document, int copies) {
     const auto step = take(Kind::Print, document.title() + QStringLiteral(" x%1").arg(copies));
     if (step && step->inspect)
         step->inspect(document);
+}
+
+bool ScriptedDialogs::openDocument(const QString& path) {
+    const auto step = take(Kind::OpenDocument, path);
+    return step && step->yes;
 }
 
 } // namespace qm::test

@@ -22,7 +22,8 @@ public:
         SaveFile,
         Output,
         Preview,
-        Print
+        Print,
+        OpenDocument
     };
     struct Shown {
         Kind kind;
@@ -34,6 +35,10 @@ public:
     ScriptedDialogs& expectQuestion(const QString& text, bool yes,
                                     const QStringList& captions = {QStringLiteral("TAK"),
                                                                    QStringLiteral("NIE")});
+    // A question closed with the given result: ModalResult::None stands for the box closed
+    // without a button.
+    ScriptedDialogs& expectQuestion(const QString& text, qm::ModalResult answer,
+                                    const QStringList& captions);
     ScriptedDialogs& expectInformation(const QString& text);
     // The error report; the shown text must contain the given part.
     ScriptedDialogs& expectError(const QString& containing = {});
@@ -44,6 +49,9 @@ public:
     ScriptedDialogs& expectOutput(std::optional<qm::ReportOutput> answer);
     ScriptedDialogs& expectPreview(Inspect inspect = {});
     ScriptedDialogs& expectPrint(Inspect inspect = {});
+    // The desktop's viewer asked to open a file; `opens` tells whether one could. The path asked
+    // for is in shown().
+    ScriptedDialogs& expectOpenDocument(bool opens);
 
     // Every expected dialog was shown.
     bool finished() const { return script_.empty(); }
@@ -68,6 +76,7 @@ public:
     void progress(const QString&, int, int) override {}
     void printPreview(const qm::PrintableDocument& document) override;
     void print(const qm::PrintableDocument& document, int copies) override;
+    bool openDocument(const QString& path) override;
 
 private:
     struct Step {
@@ -79,6 +88,7 @@ private:
         QString prompt;
         std::optional<qm::ReportOutput> output;
         Inspect inspect;
+        std::optional<qm::ModalResult> result;
     };
     ScriptedDialogs& push(Step step);
     std::optional<Step> take(Kind kind, const QString& text, const QStringList& captions = {});
