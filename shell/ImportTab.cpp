@@ -2,6 +2,7 @@
 
 #include "TfMainPanel.h"
 #include "WindowStyle.h"
+#include "reports/GridReport.h"
 #include "ui/GridView.h"
 
 #include <QGridLayout>
@@ -11,6 +12,11 @@ namespace qm::shell {
 
 ImportTab::ImportTab(TfMainPanel& window) : w_(window) {
     build();
+    w_.onClick(this, w_.GenerateReportImportCSVButton, [this] { GenerateReportImportCSVButtonClick(); });
+}
+
+void ImportTab::GenerateReportImportCSVButtonClick() {
+    reports::generateReport(w_.dialogs(), w_.session().importErrorsTable(), reports::ReportKind::ImportErrors);
 }
 
 void ImportTab::build() {

@@ -11,6 +11,8 @@ class ImportTab : public QObject {
 public:
     explicit ImportTab(TfMainPanel& window);
 
+    void GenerateReportImportCSVButtonClick();
+
 private:
     void build();
     TfMainPanel& w_;

@@ -2,6 +2,7 @@
 
 #include "TfMainPanel.h"
 #include "WindowStyle.h"
+#include "reports/GridReport.h"
 #include "ui/GridView.h"
 
 #include <QGridLayout>
@@ -11,6 +12,11 @@ namespace qm::shell {
 
 PricesTab::PricesTab(TfMainPanel& window) : w_(window) {
     build();
+    w_.onClick(this, w_.GenerateReportInModifyPriceModeButton, [this] { GenerateReportInModifyPriceModeButtonClick(); });
+}
+
+void PricesTab::GenerateReportInModifyPriceModeButtonClick() {
+    reports::generateReport(w_.dialogs(), w_.session().articlesTable(), reports::ReportKind::Articles);
 }
 
 void PricesTab::build() {

@@ -11,6 +11,8 @@ class PricesTab : public QObject {
 public:
     explicit PricesTab(TfMainPanel& window);
 
+    void GenerateReportInModifyPriceModeButtonClick();
+
 private:
     void build();
     TfMainPanel& w_;
