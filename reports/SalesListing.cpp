@@ -158,18 +158,13 @@ std::vector<GridColumn> SalesListing::listingColumns() {
             {QStringLiteral("ULICA"), 221},       {QStringLiteral("ZAKLAD"), 143}};
 }
 
-SalesReportKind SalesListing::reportKind() const {
-    if (controls_.allSellsChecked())
-        return SalesReportKind::AllWorkers;
-    if (controls_.workerIdChecked())
-        return SalesReportKind::OneWorker;
-    if (controls_.dateRangeChecked())
-        return SalesReportKind::DateRange;
-    return SalesReportKind::None;
+ReportKind SalesListing::reportKind() const {
+    return salesReportKind(controls_.allSellsChecked(), controls_.workerIdChecked(),
+                           controls_.dateRangeChecked());
 }
 
 void SalesListing::cxReportForSellsTabSheetShow() {
-    if (reportKind() != SalesReportKind::None)
+    if (reportKind() != ReportKind::None)
         return;
     controls_.setEnabled(ReportControl::DateFromTimePicker, false);
     controls_.setEnabled(ReportControl::DateToTimePicker, false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GridReport.h"
 #include "SalesReportControls.h"
 #include "core/GridTable.h"
 
@@ -23,10 +24,6 @@ class WorkerDirectory;
 }
 
 namespace qm::reports {
-
-// What the checked radio button of the sales report tab lists; the report output takes its title
-// and file name from it.
-enum class SalesReportKind { None, AllWorkers, OneWorker, DateRange };
 
 // The sales listings of the sales report tab, without any window: every recorded purchase, one
 // worker's purchases, or the purchases of a date range, one row per item bought, joined with the
@@ -54,7 +51,7 @@ public:
     static std::vector<GridColumn> listingColumns();
 
     // The report kind of the checked radio button; None before the first choice.
-    SalesReportKind reportKind() const;
+    ReportKind reportKind() const;
 
     // The date range; only the date part reaches the server. Both are null until the tab is
     // first shown.

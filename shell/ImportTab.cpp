@@ -12,11 +12,13 @@ namespace qm::shell {
 
 ImportTab::ImportTab(TfMainPanel& window) : w_(window) {
     build();
-    w_.onClick(this, w_.GenerateReportImportCSVButton, [this] { GenerateReportImportCSVButtonClick(); });
+    w_.onClick(this, w_.GenerateReportImportCSVButton,
+               [this] { GenerateReportImportCSVButtonClick(); });
 }
 
 void ImportTab::GenerateReportImportCSVButtonClick() {
-    reports::generateReport(w_.dialogs(), w_.session().importErrorsTable(), reports::ReportKind::ImportErrors);
+    reports::generateReport(w_.dialogs(), w_.session().importErrorsTable(),
+                            reports::ReportKind::ImportErrors);
 }
 
 void ImportTab::build() {

@@ -12,11 +12,13 @@ namespace qm::shell {
 
 PricesTab::PricesTab(TfMainPanel& window) : w_(window) {
     build();
-    w_.onClick(this, w_.GenerateReportInModifyPriceModeButton, [this] { GenerateReportInModifyPriceModeButtonClick(); });
+    w_.onClick(this, w_.GenerateReportInModifyPriceModeButton,
+               [this] { GenerateReportInModifyPriceModeButtonClick(); });
 }
 
 void PricesTab::GenerateReportInModifyPriceModeButtonClick() {
-    reports::generateReport(w_.dialogs(), w_.session().articlesTable(), reports::ReportKind::Articles);
+    reports::generateReport(w_.dialogs(), w_.session().articlesTable(),
+                            reports::ReportKind::Articles);
 }
 
 void PricesTab::build() {

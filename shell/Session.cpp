@@ -1,17 +1,11 @@
 #include "Session.h"
 
 #include "counter/SaleCounter.h"
+#include "reports/SalesListing.h"
 
 namespace qm::shell {
 
 namespace {
-
-std::vector<GridColumn> sellsColumns() {
-    return {{QStringLiteral("PRACOWNIK_ID"), 85}, {QStringLiteral("ETYKIETA"), 211},
-            {QStringLiteral("ODWO_ID"), 147},     {QStringLiteral("DATA ZAKUPU"), 204},
-            {QStringLiteral("ADRES"), 179},       {QStringLiteral("KOD_POCZTOWY"), 100},
-            {QStringLiteral("ULICA"), 221},       {QStringLiteral("ZAKLAD"), 143}};
-}
 
 std::vector<GridColumn> importErrorsColumns() {
     return {{QStringLiteral("POWOD BLEDU"), 158},
@@ -40,7 +34,8 @@ Session::Session(const db::DeploymentSettings& settings, Dialogs& dialogs)
     : dialogs_(dialogs), settings_(settings), ibcdbQXR_(std::make_unique<db::Connection>(settings)),
       catalogue_(std::make_unique<db::Catalogue>(*ibcdbQXR_)),
       basketTable_(counter::SaleCounter::basketViewColumns()),
-      checkTable_(counter::SaleCounter::checkViewColumns()), sellsTable_(sellsColumns()),
+      checkTable_(counter::SaleCounter::checkViewColumns()),
+      sellsTable_(reports::SalesListing::listingColumns()),
       importErrorsTable_(importErrorsColumns()), articlesTable_(articlesColumns()) {}
 
 Session::~Session() {

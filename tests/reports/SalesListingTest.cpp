@@ -14,8 +14,8 @@
 
 using namespace qm::test;
 using qm::reports::ReportControl;
+using qm::reports::ReportKind;
 using qm::reports::SalesListing;
-using qm::reports::SalesReportKind;
 using Radio = MemorySalesReportControls::Radio;
 using Rows = std::vector<QStringList>;
 
@@ -193,7 +193,7 @@ TEST_F(SalesListingTest, AllWorkersListsEveryStandingPurchaseWithItsAddress) {
     EXPECT_EQ(s.rows(), (Rows{kRow501a, kRow502, kRow504, kRow501b, kRow505}));
     EXPECT_TRUE(s.controls.buttonEnabled());
     EXPECT_TRUE(s.controls.pickersDisabled());
-    EXPECT_EQ(s.listing.reportKind(), SalesReportKind::AllWorkers);
+    EXPECT_EQ(s.listing.reportKind(), ReportKind::AllWorkersSales);
 
     // Chosen again, the listing is made afresh, not appended to, and shows what was committed
     // since by another workstation.
@@ -220,7 +220,7 @@ TEST_F(SalesListingTest, OneWorkerListsThatWorkersPurchases) {
         EXPECT_EQ(s.rows(), (Rows{kRow501a, kRow501b})) << typed.toStdString();
         EXPECT_TRUE(s.controls.buttonEnabled());
         EXPECT_TRUE(s.controls.pickersDisabled());
-        EXPECT_EQ(s.listing.reportKind(), SalesReportKind::OneWorker);
+        EXPECT_EQ(s.listing.reportKind(), ReportKind::WorkerSales);
     }
     s.chooseWorker("502");
     EXPECT_EQ(s.rows(), (Rows{kRow502}));
@@ -269,7 +269,7 @@ TEST_F(SalesListingTest, DateRangeListsTheRangeOfBothFields) {
     EXPECT_TRUE(s.rows().empty()); // nothing listed until a date changes
     EXPECT_TRUE(s.controls.pickersEnabled());
     EXPECT_FALSE(s.controls.buttonEnabled());
-    EXPECT_EQ(s.listing.reportKind(), SalesReportKind::DateRange);
+    EXPECT_EQ(s.listing.reportKind(), ReportKind::DateRangeSales);
 
     struct Step {
         const char* what;
@@ -368,31 +368,32 @@ TEST_F(SalesListingTest, EveryChoiceAndDateChangeStartsFromAnEmptyGrid) {
         const char* what;
         std::function<void(ListingStation&)> act;
         bool rows, button, pickers;
-        SalesReportKind kind;
+        ReportKind kind;
     };
-    using K = SalesReportKind;
+    using K = ReportKind;
     const Step steps[] = {
         {"tab shown", [](ListingStation& t) { t.show(); }, false, false, false, K::None},
-        {"all", [](ListingStation& t) { t.chooseAll(); }, true, true, false, K::AllWorkers},
+        {"all", [](ListingStation& t) { t.chooseAll(); }, true, true, false, K::AllWorkersSales},
         {"range chosen", [](ListingStation& t) { t.chooseRange(); }, false, false, true,
-         K::DateRange},
+         K::DateRangeSales},
         {"end picked", [](ListingStation& t) { t.pickTo(QDate(2024, 3, 20)); }, true, true, true,
-         K::DateRange},
+         K::DateRangeSales},
         {"empty range", [](ListingStation& t) { t.pickFrom(QDate(2024, 3, 21)); }, false, false,
-         true, K::DateRange},
+         true, K::DateRangeSales},
         {"range again", [](ListingStation& t) { t.pickFrom(QDate(2024, 3, 1)); }, true, true, true,
-         K::DateRange},
+         K::DateRangeSales},
         {"range chosen again", [](ListingStation& t) { t.chooseRange(); }, false, false, true,
-         K::DateRange},
+         K::DateRangeSales},
         {"one worker", [](ListingStation& t) { t.chooseWorker("502"); }, true, true, false,
-         K::OneWorker},
-        {"tab shown again", [](ListingStation& t) { t.show(); }, true, true, false, K::OneWorker},
+         K::WorkerSales},
+        {"tab shown again", [](ListingStation& t) { t.show(); }, true, true, false, K::WorkerSales},
         {"one worker refused", [](ListingStation& t) { t.chooseWorker("", kGiveId); }, false, false,
-         false, K::OneWorker},
-        {"all again", [](ListingStation& t) { t.chooseAll(); }, true, true, false, K::AllWorkers},
+         false, K::WorkerSales},
+        {"all again", [](ListingStation& t) { t.chooseAll(); }, true, true, false,
+         K::AllWorkersSales},
         // A date change that does not come from the date range mode keeps that mode's listing.
         {"date changed under all", [](ListingStation& t) { t.pickTo(QDate(2024, 3, 1)); }, true,
-         true, false, K::AllWorkers},
+         true, false, K::AllWorkersSales},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -452,7 +453,7 @@ TEST(SalesListingFaultTest, RowWalkFailureKeepsTheRowsListedAndSaysSo) {
     db.sql(QString::fromUtf8(kFixture));
     const qm::workers::WorkerDirectory directory = loadedDirectory(db);
 
-    using K = SalesReportKind;
+    using K = ReportKind;
     struct Case {
         const char* fault;
         K mode;
@@ -466,21 +467,21 @@ TEST(SalesListingFaultTest, RowWalkFailureKeepsTheRowsListedAndSaysSo) {
     const Case cases[] = {
         // One row fewer than the count says: every real row listed, and the failure told.
         {"+ 1",
-         K::AllWorkers,
+         K::AllWorkersSales,
          kAllFailed,
          {kRow501a, kRow502, kRow504, kRow501b, kRow505},
          true,
          true},
-        {"+ 1", K::OneWorker, kWorkerFailed, {kRow501a, kRow501b}, false, true},
-        {"+ 1", K::DateRange, kRangeFailed, {kRow504, kRow501b}, true, true},
+        {"+ 1", K::WorkerSales, kWorkerFailed, {kRow501a, kRow501b}, false, true},
+        {"+ 1", K::DateRangeSales, kRangeFailed, {kRow504, kRow501b}, true, true},
         // One row more than the count says: the rows counted listed, and the failure told.
-        {"- 1", K::AllWorkers, kAllFailed, {kRow501a, kRow502, kRow504, kRow501b}, true, true},
-        {"- 1", K::OneWorker, kWorkerFailed, {kRow501a}, false, false},
-        {"- 1", K::DateRange, kRangeFailed, {kRow504}, true, false},
+        {"- 1", K::AllWorkersSales, kAllFailed, {kRow501a, kRow502, kRow504, kRow501b}, true, true},
+        {"- 1", K::WorkerSales, kWorkerFailed, {kRow501a}, false, false},
+        {"- 1", K::DateRangeSales, kRangeFailed, {kRow504}, true, false},
         // No purchase date: the first row keeps what was written before it.
-        {"no date", K::AllWorkers, kAllFailed, {partial501}, false, false},
-        {"no date", K::OneWorker, kWorkerFailed, {partial501}, false, false},
-        {"no date", K::DateRange, kRangeFailed, {partial504}, false, false},
+        {"no date", K::AllWorkersSales, kAllFailed, {partial501}, false, false},
+        {"no date", K::WorkerSales, kWorkerFailed, {partial501}, false, false},
+        {"no date", K::DateRangeSales, kRangeFailed, {partial504}, false, false},
     };
     QString altered;
     for (const Case& c : cases) {
@@ -498,11 +499,11 @@ TEST(SalesListingFaultTest, RowWalkFailureKeepsTheRowsListedAndSaysSo) {
         listing.cxReportForSellsTabSheetShow();
 
         bool ok = true;
-        if (c.mode == K::AllWorkers) {
+        if (c.mode == K::AllWorkersSales) {
             s.controls.radio = Radio::AllSells;
             dialogs.expectInformation(c.message);
             ok = qm::runGuarded(dialogs, [&] { listing.AllSellsRadioButtonClick(); });
-        } else if (c.mode == K::OneWorker) {
+        } else if (c.mode == K::WorkerSales) {
             s.controls.radio = Radio::WorkerID;
             dialogs.expectInput(kPromptCaption, kPromptLabel, "501").expectInformation(c.message);
             ok = qm::runGuarded(dialogs, [&] { listing.WorkerIDRadioButtonClick(); });
