@@ -10,9 +10,10 @@ DbError::DbError(const QString& text, std::vector<long> codes, QString sqlState)
     : Error(text), codes_(std::move(codes)), sqlState_(std::move(sqlState)) {}
 
 long DbError::code() const {
-    // "Dynamic SQL Error" only says that a statement failed; the code after it says why.
+    // "Dynamic SQL Error" and "SQL error code = n" only say that a statement failed; the code
+    // after them says why.
     for (long c : codes_)
-        if (c != isc_dsql_error)
+        if (c != isc_dsql_error && c != isc_sqlerr)
             return c;
     return codes_.empty() ? 0 : codes_.front();
 }
