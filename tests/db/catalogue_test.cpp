@@ -9,6 +9,7 @@
 
 #include <QProcess>
 #include <atomic>
+#include <map>
 #include <thread>
 
 using namespace qm::db;
@@ -383,6 +384,67 @@ TEST_F(CatalogueTest, QuelmoraReachesNoTableDirectly) {
         const QString out = QString::fromUtf8(isql.readAll());
         EXPECT_TRUE(out.contains(QStringLiteral("no permission")))
             << table << ": " << out.toStdString();
+    }
+}
+
+// The catalogue's parameter lists against the procedures the schema really creates: same names in
+// the same order, and each declared type the server's own (a text declared longer than the
+// server takes would be cut or refused there).
+TEST_F(CatalogueTest, DeclaredParametersAreTheServersOwn) {
+    const QString listing = db_->query(
+        QStringLiteral("SELECT TRIM(PP.RDB$PROCEDURE_NAME) AS P, TRIM(PP.RDB$PARAMETER_NAME) AS N, "
+                       "F.RDB$FIELD_TYPE AS T, F.RDB$CHARACTER_LENGTH AS L, F.RDB$FIELD_SCALE AS S "
+                       "FROM RDB$PROCEDURE_PARAMETERS PP JOIN RDB$FIELDS F "
+                       "ON F.RDB$FIELD_NAME = PP.RDB$FIELD_SOURCE WHERE PP.RDB$PARAMETER_TYPE = 0 "
+                       "ORDER BY PP.RDB$PROCEDURE_NAME, PP.RDB$PARAMETER_NUMBER;"));
+    struct ServerParam {
+        QString name;
+        int type, length, scale;
+    };
+    std::map<QString, std::vector<ServerParam>> server;
+    QString procedure;
+    for (const QString& line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString key = line.section(QLatin1Char(' '), 0, 0);
+        const QString value = line.section(QLatin1Char(' '), 1).trimmed();
+        if (key == QLatin1String("P"))
+            procedure = value;
+        else if (key == QLatin1String("N"))
+            server[procedure].push_back({value, 0, 0, 0});
+        else if (key == QLatin1String("T"))
+            server[procedure].back().type = value.toInt();
+        else if (key == QLatin1String("L"))
+            server[procedure].back().length = value.toInt();
+        else if (key == QLatin1String("S"))
+            server[procedure].back().scale = value.toInt();
+    }
+    constexpr int kInteger = 8, kDate = 12, kBigint = 16, kVarchar = 37;
+    for (const Catalogue::Entry& e : Catalogue::table()) {
+        const QString name = QString::fromLatin1(e.def.procedure);
+        const std::vector<ServerParam>& own = server[name];
+        ASSERT_EQ(own.size(), e.def.params.size()) << e.def.procedure;
+        for (size_t i = 0; i < own.size(); ++i) {
+            const ParamDef& p = e.def.params[i];
+            const ServerParam& s = own[i];
+            EXPECT_EQ(s.name, QString::fromLatin1(p.name)) << e.def.procedure;
+            switch (p.declared.kind) {
+            case Declared::Kind::None:
+                break;
+            case Declared::Kind::Integer:
+                EXPECT_EQ(s.type, kInteger) << e.def.procedure << " " << p.name;
+                break;
+            case Declared::Kind::Date:
+                EXPECT_EQ(s.type, kDate) << e.def.procedure << " " << p.name;
+                break;
+            case Declared::Kind::Text:
+                EXPECT_EQ(s.type, kVarchar) << e.def.procedure << " " << p.name;
+                EXPECT_EQ(s.length, p.declared.length) << e.def.procedure << " " << p.name;
+                break;
+            case Declared::Kind::Decimal:
+                EXPECT_EQ(s.type, kBigint) << e.def.procedure << " " << p.name;
+                EXPECT_EQ(-s.scale, p.declared.scale) << e.def.procedure << " " << p.name;
+                break;
+            }
+        }
     }
 }
 
