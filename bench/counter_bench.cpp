@@ -89,9 +89,9 @@ public:
         const unsigned columns = lookupOut_->getCount(&st_);
         for (unsigned i = 0; i < columns; ++i) {
             const std::string alias = lookupOut_->getAlias(&st_, i);
-            if (alias == "NAME_TO_RETURN")
+            if (alias == qm::db::col::kName)
                 nameColumn_ = int(i);
-            else if (alias == "AMOUNT_TO_RETURN")
+            else if (alias == qm::db::col::kAmount)
                 amountColumn_ = int(i);
         }
         require(nameColumn_ >= 0 && amountColumn_ >= 0, "GET_PRODUCT_INFO has its columns");

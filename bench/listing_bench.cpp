@@ -85,8 +85,9 @@ public:
             tpb->insertTag(&st_, tag);
         tra_ = att_->startTransaction(&st_, tpb->getBufferLength(&st_), tpb->getBuffer(&st_));
         tpb->dispose();
-        stmt_ = att_->prepare(&st_, tra_, 0, qm::db::defs::GetWorkersOrders.sql, SQL_DIALECT_V6,
-                              IStatement::PREPARE_PREFETCH_METADATA);
+        stmt_ = att_->prepare(
+            &st_, tra_, 0, qm::db::Catalogue::defOf(&qm::db::Catalogue::ibcspGetWorkersOrders).sql,
+            SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         out_ = stmt_->getOutputMetadata(&st_);
         buffer_.resize(out_->getMessageLength(&st_));
     }

@@ -94,10 +94,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < iterations; ++i) {
         p.setText("I_LABEL", QString::fromLatin1(key));
         p.open();
-        const int n = p.readCount("COUNT_AMOUNT_OF_ARTICLES");
+        const int n = p.readCount(qm::db::col::kCountAmountOfArticles);
         p.walkRows(n, [&] {
-            (void)p.asText("NAME_TO_RETURN");
-            (void)p.asText("PRICE_TO_RETURN");
+            (void)p.asText(qm::db::col::kName);
+            (void)p.asText(qm::db::col::kPrice);
             ++ours;
         });
     }

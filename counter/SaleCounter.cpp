@@ -190,8 +190,8 @@ void SaleCounter::ProductIDEditKeyPress(QChar key) {
     db::Procedure& p = catalogue_.ibcspGetProductInfo;
     p.setText("I_LABEL", labelKeyText);
     p.open();
-    const int count = p.readCount("COUNT_AMOUNT_OF_ARTICLES");
-    if (!p.onRow() || p.asInteger("ODWO_ID_TO_RETURN") == 0) {
+    const int count = p.readCount(db::col::kCountAmountOfArticles);
+    if (!p.onRow() || p.asInteger(db::col::kOdwoId) == 0) {
         dialogs_.information(kNoSuchProduct);
         controls_.setProductIdText(QString());
         return;
@@ -206,23 +206,23 @@ void SaleCounter::ProductIDEditKeyPress(QChar key) {
             controls_.setProductIdText(QString());
             // Converted before the row is added, so a price that is no number leaves no
             // half-filled row behind.
-            const double gross = priceWithTax(p.asText("PRICE_TO_RETURN"));
+            const double gross = priceWithTax(p.asText(db::col::kPrice));
             const CheckColumns& c = checkColumns_;
             const int row = checkView_.appendRow();
-            checkView_.setText(row, c.odwoId, p.asText("ODWO_ID_TO_RETURN"));
-            checkView_.setText(row, c.code, p.asText("CODE_TO_RETURN"));
-            checkView_.setText(row, c.name, p.asText("NAME_TO_RETURN"));
-            checkView_.setText(row, c.fabric, p.asText("NAME_OF_FABRIC_TO_RETURN"));
-            checkView_.setText(row, c.corpus, p.asText("NAME_OF_CORPUS_TO_RETURN"));
-            checkView_.setText(row, c.amount, p.asText("AMOUNT_TO_RETURN"));
-            checkView_.setText(row, c.qbm, p.asText("QBM_TO_RETURN"));
-            checkView_.setText(row, c.price, p.asText("PRICE_TO_RETURN"));
+            checkView_.setText(row, c.odwoId, p.asText(db::col::kOdwoId));
+            checkView_.setText(row, c.code, p.asText(db::col::kCode));
+            checkView_.setText(row, c.name, p.asText(db::col::kName));
+            checkView_.setText(row, c.fabric, p.asText(db::col::kNameOfFabric));
+            checkView_.setText(row, c.corpus, p.asText(db::col::kNameOfCorpus));
+            checkView_.setText(row, c.amount, p.asText(db::col::kAmount));
+            checkView_.setText(row, c.qbm, p.asText(db::col::kQbm));
+            checkView_.setText(row, c.price, p.asText(db::col::kPrice));
             checkView_.setNumber(row, c.priceWithTax, gross);
         } else if (controls_.sellChecked()) {
             controls_.setActiveLevel(SummaryLevel::Basket);
             controls_.setProductIdText(QString());
-            const int amount = p.asInteger("AMOUNT_TO_RETURN");
-            const QString name = p.asText("NAME_TO_RETURN");
+            const int amount = p.asInteger(db::col::kAmount);
+            const QString name = p.asText(db::col::kName);
             if (amount > 0) {
                 const BasketEntry entry{name, labelText};
                 if (std::find(basket_.begin(), basket_.end(), entry) == basket_.end())
@@ -286,9 +286,9 @@ void SaleCounter::releaseFromLastBuyer(const QString& key, const QString& articl
     db::Procedure& orders = catalogue_.ibcspGetWorkersOrdersID;
     orders.open();
     std::vector<OrderRecord> records;
-    orders.walkRows(orders.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), [&] {
-        records.push_back({orders.asText("ORDER_ID_TO_RETURN"), orders.asText("USER_ID_TO_RETURN"),
-                           orders.asText("LABEL_TO_RETURN"), orders.asText("DATE_TO_RETURN")});
+    orders.walkRows(orders.readCount(db::col::kCountWorkerOrders), [&] {
+        records.push_back({orders.asText(db::col::kOrderId), orders.asText(db::col::kUserId),
+                           orders.asText(db::col::kLabel), orders.asText(db::col::kDate)});
     });
 
     struct Kept {
@@ -364,9 +364,9 @@ void SaleCounter::recordPurchase() {
         // A label key may stand for several articles: the entry is tested against the row of its
         // own article only, and recorded once.
         std::optional<int> amount;
-        lookup.walkRows(lookup.readCount("COUNT_AMOUNT_OF_ARTICLES"), [&] {
-            if (!amount && lookup.asText("NAME_TO_RETURN") == entry.articleName)
-                amount = lookup.asInteger("AMOUNT_TO_RETURN");
+        lookup.walkRows(lookup.readCount(db::col::kCountAmountOfArticles), [&] {
+            if (!amount && lookup.asText(db::col::kName) == entry.articleName)
+                amount = lookup.asInteger(db::col::kAmount);
         });
         if (!amount || *amount <= 0) {
             ++i; // no longer available: skipped without a word

@@ -156,7 +156,7 @@ void rvsSummaryGridReportPrint(PageCanvas& report, db::Catalogue& catalogue,
     db::Procedure& serverDate = catalogue.ibcspCurrentServerDate;
     serverDate.close();
     serverDate.open();
-    const QDateTime today = serverDate.asDateTime("CURRENT_DATE_TO_RETURN");
+    const QDateTime today = serverDate.asDateTime(db::col::kCurrentDate);
     if (!today.isValid())
         throw AppError(QStringLiteral("Serwer bazy danych nie podał bieżącej daty."));
     drawStatement(report, basket, statementDateLine(settings.placeName, today.date()), settings);

@@ -1,32 +1,11 @@
 #include "Connection.h"
 
-#include "DbError.h"
-#include "FbStatus.h"
+#include "FbClient.h"
 #include "Procedure.h"
-
-#include <firebird/Interface.h>
-
-#include <vector>
 
 using namespace Firebird;
 
 namespace qm::db {
-
-IMaster* firebirdMaster() {
-    static IMaster* master = fb_get_master_interface();
-    return master;
-}
-
-IUtil* firebirdUtil() {
-    static IUtil* util = firebirdMaster()->getUtilInterface();
-    return util;
-}
-
-QString firebirdMessage(const FbException& e, const TextCodec& codec) {
-    std::vector<char> buffer(4096);
-    firebirdUtil()->formatStatus(buffer.data(), unsigned(buffer.size()), e.getStatus());
-    return codec.decode(buffer.data(), qsizetype(strnlen(buffer.data(), buffer.size())));
-}
 
 Connection::Connection(DeploymentSettings settings)
     : settings_(std::move(settings)), codec_(TextCodec::forCharset(settings_.charset)) {}
@@ -39,38 +18,19 @@ Connection::~Connection() {
     }
 }
 
-void Connection::rethrow(const FbException& e) const {
-    throw DbError(firebirdMessage(e, codec_));
-}
-
 void Connection::open() {
     if (attachment_)
         return;
-    FbStatus st;
-    IXpbBuilder* dpb = nullptr;
-    try {
-        dpb = firebirdUtil()->getXpbBuilder(&st.wrapper, IXpbBuilder::DPB, nullptr, 0);
-        dpb->insertString(&st.wrapper, isc_dpb_user_name, settings_.user.toUtf8().constData());
-        dpb->insertString(&st.wrapper, isc_dpb_password, settings_.password.toUtf8().constData());
-        dpb->insertString(&st.wrapper, isc_dpb_lc_ctype,
-                          codec_.charsetName().toLatin1().constData());
-        IProvider* provider = firebirdMaster()->getDispatcher();
-        const QByteArray target = settings_.connectionString().toUtf8();
-        try {
-            attachment_ = provider->attachDatabase(&st.wrapper, target.constData(),
-                                                   dpb->getBufferLength(&st.wrapper),
-                                                   dpb->getBuffer(&st.wrapper));
-        } catch (...) {
-            provider->release();
-            throw;
-        }
-        provider->release();
-        dpb->dispose();
-    } catch (const FbException& e) {
-        if (dpb)
-            dpb->dispose();
-        rethrow(e);
-    }
+    loadClientLibrary(clientLibraryPath());
+    Status st(codec_);
+    Ref<IXpbBuilder> dpb(firebirdUtil()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
+    dpb->insertString(&st, isc_dpb_user_name, settings_.user.toUtf8().constData());
+    dpb->insertString(&st, isc_dpb_password, settings_.password.toUtf8().constData());
+    dpb->insertString(&st, isc_dpb_lc_ctype, codec_.charsetName().toLatin1().constData());
+    Ref<IProvider> provider(firebirdMaster()->getDispatcher());
+    const QByteArray target = settings_.connectionString().toUtf8();
+    attachment_.reset(provider->attachDatabase(&st, target.constData(), dpb->getBufferLength(&st),
+                                               dpb->getBuffer(&st)));
 }
 
 void Connection::close() {
@@ -82,74 +42,49 @@ void Connection::close() {
         return;
     rollback(TransactionRole::OnlySave);
     rollback(TransactionRole::OnlyLoad);
-    FbStatus st;
-    try {
-        attachment_->detach(&st.wrapper);
-    } catch (const FbException&) {
-        attachment_->release();
-    }
-    attachment_ = nullptr;
+    Status st(codec_);
+    endQuietly(attachment_, [&](IAttachment* a) { a->detach(&st); });
 }
 
 IAttachment* Connection::attachment() {
     if (!attachment_)
         throw DbError(QStringLiteral("Brak połączenia z bazą danych."));
-    return attachment_;
+    return attachment_.get();
 }
 
 bool Connection::transactionActive(TransactionRole role) const {
-    return (role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_) != nullptr;
+    return bool(role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_);
 }
 
 ITransaction* Connection::transaction(TransactionRole role) {
-    ITransaction*& slot = role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
-    if (slot)
-        return slot;
+    Ref<ITransaction>& current = slot(role);
+    if (current)
+        return current.get();
     IAttachment* att = attachment();
-    FbStatus st;
-    IXpbBuilder* tpb = nullptr;
-    try {
-        tpb = firebirdUtil()->getXpbBuilder(&st.wrapper, IXpbBuilder::TPB, nullptr, 0);
-        tpb->insertTag(&st.wrapper,
-                       role == TransactionRole::OnlyLoad ? isc_tpb_read : isc_tpb_write);
-        tpb->insertTag(&st.wrapper, isc_tpb_read_committed);
-        tpb->insertTag(&st.wrapper, isc_tpb_rec_version);
-        tpb->insertTag(&st.wrapper, isc_tpb_nowait);
-        slot = att->startTransaction(&st.wrapper, tpb->getBufferLength(&st.wrapper),
-                                     tpb->getBuffer(&st.wrapper));
-        tpb->dispose();
-    } catch (const FbException& e) {
-        if (tpb)
-            tpb->dispose();
-        rethrow(e);
-    }
-    return slot;
+    Status st(codec_);
+    Ref<IXpbBuilder> tpb(firebirdUtil()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0));
+    tpb->insertTag(&st, role == TransactionRole::OnlyLoad ? isc_tpb_read : isc_tpb_write);
+    tpb->insertTag(&st, isc_tpb_read_committed);
+    tpb->insertTag(&st, isc_tpb_rec_version);
+    tpb->insertTag(&st, isc_tpb_nowait);
+    current.reset(att->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st)));
+    return current.get();
 }
 
 void Connection::commit(TransactionRole role) {
-    ITransaction*& slot = role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
-    if (!slot)
-        return;
-    FbStatus st;
+    Ref<ITransaction>& current = slot(role);
+    Status st(codec_);
     try {
-        slot->commit(&st.wrapper);
-        slot = nullptr;
-    } catch (const FbException& e) {
-        rethrow(e);
+        end(current, [&](ITransaction* t) { t->commit(&st); });
+    } catch (const DbError&) {
+        rollback(role);
+        throw;
     }
 }
 
 void Connection::rollback(TransactionRole role) {
-    ITransaction*& slot = role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
-    if (!slot)
-        return;
-    FbStatus st;
-    try {
-        slot->rollback(&st.wrapper);
-    } catch (const FbException&) {
-        slot->release();
-    }
-    slot = nullptr;
+    Status st(codec_);
+    endQuietly(slot(role), [&](ITransaction* t) { t->rollback(&st); });
 }
 
 } // namespace qm::db

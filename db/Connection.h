@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeploymentSettings.h"
+#include "FbRef.h"
 #include "TextCodec.h"
 
 #include <set>
@@ -8,9 +9,6 @@
 namespace Firebird {
 class IAttachment;
 class ITransaction;
-class IMaster;
-class IUtil;
-class FbException;
 } // namespace Firebird
 
 namespace qm::db {
@@ -27,15 +25,17 @@ enum class TransactionRole { OnlyLoad, OnlySave };
 // Both are rolled back when the connection closes while they are still active.
 class Connection {
 public:
+    // Throws DbError when the settings name a character set the program cannot use.
     explicit Connection(DeploymentSettings settings);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Throws DbError with the client's own text when the database cannot be reached.
+    // Loads the client library if need be and attaches. Throws DbError with the client's own
+    // text when the database cannot be reached.
     void open();
     void close();
-    bool isOpen() const { return attachment_ != nullptr; }
+    bool isOpen() const { return bool(attachment_); }
 
     const DeploymentSettings& settings() const { return settings_; }
     const TextCodec& codec() const { return codec_; }
@@ -46,25 +46,24 @@ public:
 private:
     friend class Procedure;
     Firebird::ITransaction* transaction(TransactionRole role);
+    // Commits the transaction. A commit that fails still ends the transaction (rolled back, or
+    // released when even that fails), so the next write never runs in it, then the commit's
+    // error propagates.
     void commit(TransactionRole role);
     void rollback(TransactionRole role);
     void attach(Procedure* p) { procedures_.insert(p); }
     void detach(Procedure* p) { procedures_.erase(p); }
     Firebird::IAttachment* attachment();
-    [[noreturn]] void rethrow(const Firebird::FbException& e) const;
+    Ref<Firebird::ITransaction>& slot(TransactionRole role) {
+        return role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
+    }
 
     DeploymentSettings settings_;
     TextCodec codec_;
-    Firebird::IAttachment* attachment_ = nullptr;
-    Firebird::ITransaction* onlyLoad_ = nullptr;
-    Firebird::ITransaction* onlySave_ = nullptr;
+    Ref<Firebird::IAttachment> attachment_;
+    Ref<Firebird::ITransaction> onlyLoad_;
+    Ref<Firebird::ITransaction> onlySave_;
     std::set<Procedure*> procedures_;
 };
-
-// Firebird's master and utility interfaces of the client library.
-Firebird::IMaster* firebirdMaster();
-Firebird::IUtil* firebirdUtil();
-// Turns a Firebird client exception into its message text in the connection's code page.
-QString firebirdMessage(const Firebird::FbException& e, const TextCodec& codec);
 
 } // namespace qm::db

@@ -1,5 +1,8 @@
 #include "DeploymentSettings.h"
 
+#include "DbError.h"
+#include "TextCodec.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -101,9 +104,18 @@ DeploymentSettings DeploymentSettings::parse(const QString& text, const QString&
                 target = &s.database;
             else if (key == QLatin1String("user"))
                 target = &s.user;
-            else if (key == QLatin1String("charset"))
+            else if (key == QLatin1String("charset")) {
+                // The connection's code page: a name the program cannot use is refused here,
+                // with the rest of the file, rather than when the connection is made.
+                try {
+                    TextCodec::forCharset(value);
+                } catch (const DbError&) {
+                    throw fail(QStringLiteral("nieobsługiwany zestaw znaków „%1=%2”; dozwolone "
+                                              "wartości: WIN1250, UTF8")
+                                   .arg(key, value));
+                }
                 target = &s.charset;
-            else if (key == QLatin1String("password")) {
+            } else if (key == QLatin1String("password")) {
                 try {
                     s.password = decipherPassword(value);
                 } catch (const SettingsError& e) {

@@ -1,9 +1,6 @@
 #include "Procedure.h"
 
-#include "DbError.h"
-#include "FbStatus.h"
-
-#include <firebird/Interface.h>
+#include "FbClient.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -14,16 +11,11 @@ namespace qm::db {
 
 namespace {
 
-// Releases a Firebird interface when the scope ends.
-template <class T> struct Released {
-    T* p = nullptr;
-    ~Released() {
-        if (p)
-            p->release();
-    }
-};
-
 constexpr unsigned kMaxVarchar = 32765;
+
+// Firebird counts dates in days from 17 November 1858 and times of day in ten-thousandths of a
+// second.
+const QDate kDayZero(1858, 11, 17);
 
 QString scaledText(qint64 digits, int scale) {
     if (scale >= 0) {
@@ -44,15 +36,20 @@ QString scaledText(qint64 digits, int scale) {
 }
 
 QDate fbDate(ISC_DATE d) {
-    unsigned y = 0, m = 0, day = 0;
-    firebirdUtil()->decodeDate(d, &y, &m, &day);
-    return QDate(int(y), int(m), int(day));
+    return kDayZero.addDays(d);
 }
 
 QTime fbTime(ISC_TIME t) {
-    unsigned h = 0, m = 0, s = 0, frac = 0;
-    firebirdUtil()->decodeTime(t, &h, &m, &s, &frac);
-    return QTime(int(h), int(m), int(s), int(frac / 10));
+    return QTime::fromMSecsSinceStartOfDay(int(t / 10));
+}
+
+// A wall-clock value of the server: no time zone, so no daylight-saving gap of the workstation.
+QDateTime wallClock(const QDate& date, const QTime& time) {
+    return QDateTime(date, time, Qt::UTC);
+}
+
+template <class T> QByteArray bytesOf(T value) {
+    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 } // namespace
@@ -114,6 +111,148 @@ std::string positionalSql(const std::string& sql, std::vector<std::string>& name
     return out;
 }
 
+std::vector<InputParam> encodeInput(const char* component,
+                                    const std::vector<std::string>& markerNames,
+                                    const std::map<std::string, ParamValue>& values,
+                                    const TextCodec& codec) {
+    std::vector<InputParam> out;
+    out.reserve(markerNames.size());
+    for (const std::string& name : markerNames) {
+        auto it = values.find(name);
+        if (it == values.end())
+            throw std::logic_error(std::string(component) + ": parameter " + name + " not set");
+        const QString shownName = QString::fromLatin1(name.c_str());
+        if (const auto* n = std::get_if<qint32>(&it->second)) {
+            out.push_back({SQL_LONG, unsigned(sizeof(ISC_LONG)), 0, bytesOf(ISC_LONG(*n))});
+        } else if (const auto* text = std::get_if<QString>(&it->second)) {
+            const QByteArray encoded = codec.encode(*text);
+            if (unsigned(encoded.size()) > kMaxVarchar)
+                throw DbError(QStringLiteral("Tekst parametru %1 jest za długi (%2 bajtów, "
+                                             "najwyżej %3); nic nie zostało wysłane do bazy.")
+                                  .arg(shownName)
+                                  .arg(encoded.size())
+                                  .arg(kMaxVarchar));
+            const auto length = static_cast<unsigned short>(encoded.size());
+            out.push_back({SQL_VARYING, std::max<unsigned>(1, length), codec.firebirdCharsetId(),
+                           bytesOf(length) + encoded});
+        } else {
+            const QDate& date = std::get<QDate>(it->second);
+            if (!date.isValid())
+                throw DbError(QStringLiteral("Niepoprawna data w parametrze %1.").arg(shownName));
+            out.push_back({SQL_TYPE_DATE, unsigned(sizeof(ISC_DATE)), 0,
+                           bytesOf(ISC_DATE(kDayZero.daysTo(date)))});
+        }
+    }
+    return out;
+}
+
+std::vector<Value> decodeRow(const std::vector<OutputField>& fields, const unsigned char* message,
+                             const TextCodec& codec) {
+    std::vector<Value> row(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const OutputField& f = fields[i];
+        Value& v = row[i];
+        short isNull = 0;
+        std::memcpy(&isNull, message + f.nullOffset, sizeof isNull);
+        if (isNull)
+            continue;
+        const unsigned char* at = message + f.offset;
+        const auto load = [at](auto& target) { std::memcpy(&target, at, sizeof target); };
+        switch (f.type) {
+        case SQL_SHORT: {
+            ISC_SHORT x;
+            load(x);
+            v.integer = x;
+            break;
+        }
+        case SQL_LONG: {
+            ISC_LONG x;
+            load(x);
+            v.integer = x;
+            break;
+        }
+        case SQL_INT64: {
+            ISC_INT64 x;
+            load(x);
+            v.integer = x;
+            break;
+        }
+        case SQL_FLOAT: {
+            float x;
+            load(x);
+            v.type = Value::Type::Real;
+            v.real = x;
+            continue;
+        }
+        case SQL_DOUBLE: {
+            double x;
+            load(x);
+            v.type = Value::Type::Real;
+            v.real = x;
+            continue;
+        }
+        case SQL_VARYING: {
+            unsigned short len;
+            load(len);
+            v.type = Value::Type::Text;
+            v.text = codec.decode(reinterpret_cast<const char*>(at) + 2, len);
+            continue;
+        }
+        case SQL_TEXT: {
+            v.type = Value::Type::Text;
+            v.text = codec.decode(reinterpret_cast<const char*>(at), f.length);
+            while (v.text.endsWith(QLatin1Char(' ')))
+                v.text.chop(1);
+            continue;
+        }
+        case SQL_TYPE_DATE: {
+            ISC_DATE x;
+            load(x);
+            v.type = Value::Type::Date;
+            v.moment = wallClock(fbDate(x), QTime(0, 0));
+            continue;
+        }
+        case SQL_TYPE_TIME: {
+            ISC_TIME x;
+            load(x);
+            v.type = Value::Type::Time;
+            v.moment = wallClock(QDate(1970, 1, 1), fbTime(x));
+            continue;
+        }
+        case SQL_TIMESTAMP: {
+            ISC_TIMESTAMP x;
+            load(x);
+            v.type = Value::Type::Timestamp;
+            v.moment = wallClock(fbDate(x.timestamp_date), fbTime(x.timestamp_time));
+            continue;
+        }
+        case SQL_BOOLEAN: {
+            v.type = Value::Type::Boolean;
+            v.integer = *at ? 1 : 0;
+            continue;
+        }
+        default:
+            throw DbError(QStringLiteral("Kolumna %1 ma typ, którego program nie czyta.")
+                              .arg(QString::fromUtf8(f.name.c_str())));
+        }
+        v.scale = f.scale;
+        v.type = f.scale == 0 ? Value::Type::Integer : Value::Type::Scaled;
+    }
+    return row;
+}
+
+QDateTime dateTimeFromText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const QDate date =
+        QDate::fromString(trimmed.section(QLatin1Char(' '), 0, 0), QStringLiteral("dd.MM.yyyy"));
+    const QString timePart = trimmed.section(QLatin1Char(' '), 1);
+    const QTime time =
+        timePart.isEmpty() ? QTime(0, 0) : QTime::fromString(timePart, QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return wallClock(date, time);
+}
+
 Procedure::Procedure(Connection& connection, const ProcedureDef& def)
     : connection_(connection), def_(def) {
     positionalSql_ = positionalSql(def.sql, markerNames_);
@@ -165,26 +304,21 @@ void Procedure::close() {
 }
 
 void Procedure::releaseStatement() {
-    if (statement_) {
-        FbStatus st;
-        try {
-            statement_->free(&st.wrapper);
-        } catch (const FbException&) {
-            statement_->release();
-        }
-        statement_ = nullptr;
-    }
+    if (!statement_)
+        return;
+    Status st(connection_.codec());
+    endQuietly(statement_, [&](IStatement* s) { s->free(&st); });
 }
 
 IStatement* Procedure::prepare() {
     if (statement_)
-        return statement_;
+        return statement_.get();
     IAttachment* att = connection_.attachment();
     ITransaction* tra = connection_.transaction(def_.transaction);
-    FbStatus st;
-    statement_ = att->prepare(&st.wrapper, tra, 0, positionalSql_.c_str(), SQL_DIALECT_V6,
-                              IStatement::PREPARE_PREFETCH_METADATA);
-    return statement_;
+    Status st(connection_.codec());
+    statement_.reset(att->prepare(&st, tra, 0, positionalSql_.c_str(), SQL_DIALECT_V6,
+                                  IStatement::PREPARE_PREFETCH_METADATA));
+    return statement_.get();
 }
 
 void Procedure::open() {
@@ -200,209 +334,74 @@ void Procedure::execute() {
         throw std::logic_error(std::string(def_.component) + " is not a writing procedure");
     try {
         run(false);
+        releaseStatement();
+        connection_.commit(def_.transaction);
     } catch (...) {
-        // The failed statement left nothing behind; end its transaction so the next write starts
-        // clean instead of inheriting it.
+        // Whatever failed, the statement or its commit, the write's transaction ends here so the
+        // next write starts clean instead of inheriting (and later committing) this one.
         releaseStatement();
         connection_.rollback(def_.transaction);
         throw;
     }
-    releaseStatement();
-    connection_.commit(def_.transaction);
 }
 
 void Procedure::run(bool fetch) {
     const TextCodec& codec = connection_.codec();
     // Texts are converted before anything is prepared or sent, so a character outside the code
     // page stops the call with nothing sent.
-    std::vector<QByteArray> encoded(markerNames_.size());
-    for (size_t i = 0; i < markerNames_.size(); ++i) {
-        auto it = values_.find(markerNames_[i]);
-        if (it == values_.end())
-            throw std::logic_error(std::string(def_.component) + ": parameter " + markerNames_[i] +
-                                   " not set");
-        if (const auto* text = std::get_if<QString>(&it->second)) {
-            encoded[i] = codec.encode(*text);
-            if (unsigned(encoded[i].size()) > kMaxVarchar)
-                throw DbError(QStringLiteral("Tekst parametru %1 jest za długi (%2 bajtów, "
-                                             "najwyżej %3); nic nie zostało wysłane do bazy.")
-                                  .arg(QString::fromLatin1(markerNames_[i].c_str()))
-                                  .arg(encoded[i].size())
-                                  .arg(kMaxVarchar));
-        } else if (const auto* date = std::get_if<QDate>(&it->second); date && !date->isValid()) {
-            throw DbError(QStringLiteral("Niepoprawna data w parametrze %1.")
-                              .arg(QString::fromLatin1(markerNames_[i].c_str())));
-        }
-    }
-    FbStatus st;
+    const std::vector<InputParam> input = encodeInput(def_.component, markerNames_, values_, codec);
+    Status st(codec);
     try {
         IStatement* stmt = prepare();
         ITransaction* tra = connection_.transaction(def_.transaction);
 
-        Released<IMessageMetadata> inMeta{stmt->getInputMetadata(&st.wrapper)};
-        Released<IMetadataBuilder> builder{inMeta.p->getBuilder(&st.wrapper)};
-        const unsigned inCount = inMeta.p->getCount(&st.wrapper);
-        if (inCount != markerNames_.size())
+        Ref<IMessageMetadata> inMeta(stmt->getInputMetadata(&st));
+        Ref<IMetadataBuilder> builder(inMeta->getBuilder(&st));
+        const unsigned inCount = inMeta->getCount(&st);
+        if (inCount != input.size())
             throw std::logic_error(std::string(def_.component) + ": parameter count mismatch");
         for (unsigned i = 0; i < inCount; ++i) {
-            const ParamValue& v = values_.at(markerNames_[i]);
-            if (std::holds_alternative<qint32>(v)) {
-                builder.p->setType(&st.wrapper, i, SQL_LONG + 1);
-                builder.p->setScale(&st.wrapper, i, 0);
-                builder.p->setLength(&st.wrapper, i, sizeof(ISC_LONG));
-            } else if (std::holds_alternative<QString>(v)) {
-                builder.p->setType(&st.wrapper, i, SQL_VARYING + 1);
-                builder.p->setCharSet(&st.wrapper, i, codec.firebirdCharsetId());
-                builder.p->setLength(&st.wrapper, i, std::max<unsigned>(1, encoded[i].size()));
-            } else {
-                builder.p->setType(&st.wrapper, i, SQL_TYPE_DATE + 1);
-                builder.p->setLength(&st.wrapper, i, sizeof(ISC_DATE));
-            }
+            builder->setType(&st, i, input[i].type + 1);
+            builder->setLength(&st, i, input[i].length);
+            if (input[i].type == SQL_VARYING)
+                builder->setCharSet(&st, i, input[i].charset);
+            else
+                builder->setScale(&st, i, 0);
         }
-        Released<IMessageMetadata> sendMeta{builder.p->getMetadata(&st.wrapper)};
-        std::vector<unsigned char> in(sendMeta.p->getMessageLength(&st.wrapper));
+        Ref<IMessageMetadata> sendMeta(builder->getMetadata(&st));
+        std::vector<unsigned char> in(sendMeta->getMessageLength(&st));
         for (unsigned i = 0; i < inCount; ++i) {
-            unsigned char* at = in.data() + sendMeta.p->getOffset(&st.wrapper, i);
             const short notNull = 0;
-            std::memcpy(in.data() + sendMeta.p->getNullOffset(&st.wrapper, i), &notNull,
-                        sizeof notNull);
-            const ParamValue& v = values_.at(markerNames_[i]);
-            if (const auto* n = std::get_if<qint32>(&v)) {
-                const ISC_LONG value = *n;
-                std::memcpy(at, &value, sizeof value);
-            } else if (std::holds_alternative<QString>(v)) {
-                const auto len = static_cast<unsigned short>(encoded[i].size());
-                std::memcpy(at, &len, sizeof len);
-                std::memcpy(at + sizeof len, encoded[i].constData(), len);
-            } else {
-                const QDate& d = std::get<QDate>(v);
-                const ISC_DATE value = firebirdUtil()->encodeDate(
-                    unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
-                std::memcpy(at, &value, sizeof value);
-            }
+            std::memcpy(in.data() + sendMeta->getNullOffset(&st, i), &notNull, sizeof notNull);
+            std::memcpy(in.data() + sendMeta->getOffset(&st, i), input[i].data.constData(),
+                        size_t(input[i].data.size()));
         }
 
         if (!fetch) {
-            stmt->execute(&st.wrapper, tra, sendMeta.p, in.data(), nullptr, nullptr);
+            stmt->execute(&st, tra, sendMeta.get(), in.data(), nullptr, nullptr);
             return;
         }
 
-        Released<IMessageMetadata> outMeta{stmt->getOutputMetadata(&st.wrapper)};
-        const unsigned outCount = outMeta.p->getCount(&st.wrapper);
-        struct Field {
-            unsigned type, offset, nullOffset, length, charset;
-            int scale;
-        };
-        std::vector<Field> fields(outCount);
+        Ref<IMessageMetadata> outMeta(stmt->getOutputMetadata(&st));
+        const unsigned outCount = outMeta->getCount(&st);
+        std::vector<OutputField> fields(outCount);
         columnNames_.resize(outCount);
         for (unsigned i = 0; i < outCount; ++i) {
-            fields[i] = {
-                outMeta.p->getType(&st.wrapper, i) & ~1u, outMeta.p->getOffset(&st.wrapper, i),
-                outMeta.p->getNullOffset(&st.wrapper, i), outMeta.p->getLength(&st.wrapper, i),
-                outMeta.p->getCharSet(&st.wrapper, i),    outMeta.p->getScale(&st.wrapper, i)};
-            columnNames_[i] = outMeta.p->getAlias(&st.wrapper, i);
+            fields[i] = {outMeta->getAlias(&st, i),  outMeta->getType(&st, i) & ~1u,
+                         outMeta->getOffset(&st, i), outMeta->getNullOffset(&st, i),
+                         outMeta->getLength(&st, i), outMeta->getCharSet(&st, i),
+                         outMeta->getScale(&st, i)};
+            columnNames_[i] = fields[i].name;
         }
-        std::vector<unsigned char> out(outMeta.p->getMessageLength(&st.wrapper));
-        Released<IResultSet> cursor{
-            stmt->openCursor(&st.wrapper, tra, sendMeta.p, in.data(), outMeta.p, 0)};
-        while (cursor.p->fetchNext(&st.wrapper, out.data()) == IStatus::RESULT_OK) {
-            std::vector<Value> row(outCount);
-            for (unsigned i = 0; i < outCount; ++i) {
-                const Field& f = fields[i];
-                Value& v = row[i];
-                short isNull = 0;
-                std::memcpy(&isNull, out.data() + f.nullOffset, sizeof isNull);
-                if (isNull)
-                    continue;
-                const unsigned char* at = out.data() + f.offset;
-                const auto load = [at](auto& target) { std::memcpy(&target, at, sizeof target); };
-                switch (f.type) {
-                case SQL_SHORT: {
-                    ISC_SHORT x;
-                    load(x);
-                    v.integer = x;
-                    break;
-                }
-                case SQL_LONG: {
-                    ISC_LONG x;
-                    load(x);
-                    v.integer = x;
-                    break;
-                }
-                case SQL_INT64: {
-                    ISC_INT64 x;
-                    load(x);
-                    v.integer = x;
-                    break;
-                }
-                case SQL_FLOAT: {
-                    float x;
-                    load(x);
-                    v.type = Value::Type::Real;
-                    v.real = x;
-                    continue;
-                }
-                case SQL_DOUBLE: {
-                    double x;
-                    load(x);
-                    v.type = Value::Type::Real;
-                    v.real = x;
-                    continue;
-                }
-                case SQL_VARYING: {
-                    unsigned short len;
-                    load(len);
-                    v.type = Value::Type::Text;
-                    v.text = codec.decode(reinterpret_cast<const char*>(at) + 2, len);
-                    continue;
-                }
-                case SQL_TEXT: {
-                    v.type = Value::Type::Text;
-                    v.text = codec.decode(reinterpret_cast<const char*>(at), f.length);
-                    while (v.text.endsWith(QLatin1Char(' ')))
-                        v.text.chop(1);
-                    continue;
-                }
-                case SQL_TYPE_DATE: {
-                    ISC_DATE x;
-                    load(x);
-                    v.type = Value::Type::Date;
-                    v.moment = QDateTime(fbDate(x), QTime(0, 0));
-                    continue;
-                }
-                case SQL_TYPE_TIME: {
-                    ISC_TIME x;
-                    load(x);
-                    v.type = Value::Type::Time;
-                    v.moment = QDateTime(QDate(1970, 1, 1), fbTime(x));
-                    continue;
-                }
-                case SQL_TIMESTAMP: {
-                    ISC_TIMESTAMP x;
-                    load(x);
-                    v.type = Value::Type::Timestamp;
-                    v.moment = QDateTime(fbDate(x.timestamp_date), fbTime(x.timestamp_time));
-                    continue;
-                }
-                case SQL_BOOLEAN: {
-                    v.type = Value::Type::Boolean;
-                    v.integer = *at ? 1 : 0;
-                    continue;
-                }
-                default:
-                    throw DbError(QStringLiteral("Kolumna %1 ma typ, którego program nie czyta.")
-                                      .arg(QString::fromUtf8(columnNames_[i].c_str())));
-                }
-                v.scale = f.scale;
-                v.type = f.scale == 0 ? Value::Type::Integer : Value::Type::Scaled;
-            }
-            rows_.push_back(std::move(row));
-        }
-        cursor.p->close(&st.wrapper);
-        cursor.p = nullptr;
-    } catch (const FbException& e) {
+        std::vector<unsigned char> out(outMeta->getMessageLength(&st));
+        Ref<IResultSet> cursor(
+            stmt->openCursor(&st, tra, sendMeta.get(), in.data(), outMeta.get(), 0));
+        while (cursor->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
+            rows_.push_back(decodeRow(fields, out.data(), codec));
+        end(cursor, [&](IResultSet* c) { c->close(&st); });
+    } catch (...) {
         rows_.clear();
-        throw DbError(firebirdMessage(e, codec));
+        throw;
     }
 }
 
@@ -488,11 +487,9 @@ QDateTime Procedure::asDateTime(const char* name) const {
     case Value::Type::Timestamp:
         return v.moment;
     case Value::Type::Text: {
-        for (const char* format : {"dd.MM.yyyy HH:mm:ss", "dd.MM.yyyy"}) {
-            QDateTime t = QDateTime::fromString(v.text, QString::fromLatin1(format));
-            if (t.isValid())
-                return t;
-        }
+        const QDateTime t = dateTimeFromText(v.text);
+        if (t.isValid())
+            return t;
         break;
     }
     default:

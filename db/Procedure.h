@@ -21,8 +21,27 @@ namespace qm::db {
 enum class Form { Integer, Text, Date };
 enum class ProcedureKind { Query, Execute };
 
+// The type a parameter is declared with in its component's parameter list. It documents the
+// procedure's own parameter; what reaches the server is the passed-as form.
+struct Declared {
+    enum class Kind { None, Integer, Text, Date, Decimal };
+    Kind kind = Kind::None;
+    int length = 0; // Text: characters; Decimal: digits
+    int scale = 0;  // Decimal: digits after the point
+
+    static constexpr Declared none() { return {}; }
+    static constexpr Declared integer() { return {Kind::Integer}; }
+    static constexpr Declared date() { return {Kind::Date}; }
+    static constexpr Declared text(int characters) { return {Kind::Text, characters}; }
+    static constexpr Declared decimal(int digits, int scale) {
+        return {Kind::Decimal, digits, scale};
+    }
+    bool operator==(const Declared&) const = default;
+};
+
 struct ParamDef {
     const char* name;
+    Declared declared;
     Form passedAs;
 };
 
@@ -35,6 +54,9 @@ struct ProcedureDef {
     std::vector<ParamDef> params;
 };
 
+// A parameter value as the caller set it.
+using ParamValue = std::variant<qint32, QString, QDate>;
+
 // One value of a result column, kept in the server's own type until it is read.
 struct Value {
     enum class Type { Null, Integer, Scaled, Real, Text, Date, Time, Timestamp, Boolean };
@@ -43,11 +65,50 @@ struct Value {
     int scale = 0;      // Scaled: power of ten, negative for decimals
     double real = 0;
     QString text;
-    QDateTime moment; // Date, Time (on 1 Jan 1970), Timestamp
+    // Date, Time (on 1 Jan 1970), Timestamp: the server's wall-clock value in UTC, that is
+    // without any time zone, so that no daylight-saving rule of the workstation can move it.
+    QDateTime moment;
 
     // The client's text rendering with the Polish regional settings: decimal comma, dd.MM.yyyy.
     QString render() const;
 };
+
+// One input parameter as it is sent: its type in the input message (SQL_LONG, SQL_VARYING or
+// SQL_TYPE_DATE), its length, its character set, and its bytes in message form.
+struct InputParam {
+    unsigned type;
+    unsigned length;
+    unsigned charset;
+    QByteArray data;
+};
+
+// Encodes the parameter values in marker order. Texts are converted to the code page first, so a
+// character outside it, a text longer than the client can send or an invalid date throws DbError
+// with nothing sent; a parameter that was never set is a program fault (std::logic_error).
+std::vector<InputParam> encodeInput(const char* component,
+                                    const std::vector<std::string>& markerNames,
+                                    const std::map<std::string, ParamValue>& values,
+                                    const TextCodec& codec);
+
+// One column of an output message as the server describes it.
+struct OutputField {
+    std::string name;
+    unsigned type; // without the nullable bit
+    unsigned offset;
+    unsigned nullOffset;
+    unsigned length;
+    unsigned charset;
+    int scale;
+};
+
+// Decodes one row of an output message into values; throws DbError for a column of a type the
+// program does not read.
+std::vector<Value> decodeRow(const std::vector<OutputField>& fields, const unsigned char* message,
+                             const TextCodec& codec);
+
+// Reads a date-time written as dd.MM.yyyy HH:mm:ss or dd.MM.yyyy, without any time zone (UTC);
+// an invalid QDateTime when the text is neither.
+QDateTime dateTimeFromText(const QString& text);
 
 // One procedure component: its SQL text, its parameters set by name, and (for a query) the rows
 // of its last result, all fetched when it opened.
@@ -97,15 +158,14 @@ public:
     QDateTime asDateTime(const char* column) const;
     bool isNull(const char* column) const;
 
-    // Write step: prepare, execute once, release, commit ibctOnlySave at once.
+    // Write step: prepare, execute once, release, commit ibctOnlySave at once. When any of it
+    // fails the write's transaction is rolled back before the error propagates.
     void execute();
 
     // Frees the prepared statement; the component prepares again on its next call.
     void releaseStatement();
 
 private:
-    friend class Connection;
-    using ParamValue = std::variant<qint32, QString, QDate>;
     const ParamDef& param(const char* name, Form form) const;
     const Value& column(const char* name) const;
     Firebird::IStatement* prepare();
@@ -116,7 +176,7 @@ private:
     std::string positionalSql_;
     std::vector<std::string> markerNames_; // parameter names in the order of their markers
     std::map<std::string, ParamValue> values_;
-    Firebird::IStatement* statement_ = nullptr;
+    Ref<Firebird::IStatement> statement_;
     std::vector<std::string> columnNames_;
     std::vector<std::vector<Value>> rows_;
     size_t current_ = 0;

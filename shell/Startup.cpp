@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 
 namespace qm::shell {
 
@@ -25,26 +26,29 @@ void tellTerminal(const QString& text) {
 
 int startUp(Dialogs& dialogs, const QString& executableDir,
             const std::function<int(TfMainPanel&)>& run) {
-    db::DeploymentSettings settings;
-    try {
-        settings = db::DeploymentSettings::load(db::DeploymentSettings::locate(executableDir));
-    } catch (const db::SettingsError& e) {
-        tellTerminal(e.text());
-        dialogs.errorReport(e.text());
+    // Whatever stops the start (settings, the window's components, the client library, the
+    // connection) is shown in the error box and ends the program with 1, before any question.
+    const auto refuse = [&](const QString& text) {
+        tellTerminal(text);
+        dialogs.errorReport(text);
         return 1;
-    }
+    };
     // The session outlives the window, so every grid's table outlives its view.
-    Session session(settings, dialogs);
-    TfMainPanel fMainPanel(session);
+    std::unique_ptr<Session> session;
+    std::unique_ptr<TfMainPanel> fMainPanel;
     try {
-        fMainPanel.openConnection();
-    } catch (const db::DbError& e) {
-        tellTerminal(e.text());
-        dialogs.errorReport(e.text());
-        return 1;
+        const db::DeploymentSettings settings =
+            db::DeploymentSettings::load(db::DeploymentSettings::locate(executableDir));
+        session = std::make_unique<Session>(settings, dialogs);
+        fMainPanel = std::make_unique<TfMainPanel>(*session);
+        fMainPanel->openConnection();
+    } catch (const qm::Error& e) {
+        return refuse(e.text());
+    } catch (const std::exception& e) {
+        return refuse(QString::fromLocal8Bit(e.what()));
     }
-    fMainPanel.show();
-    return run(fMainPanel);
+    fMainPanel->show();
+    return run(*fMainPanel);
 }
 
 } // namespace qm::shell

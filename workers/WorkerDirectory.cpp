@@ -14,9 +14,9 @@ const QString kNoSuchWorker = QStringLiteral("Brak pracownika o podanym ID w pob
 const QString kLoadFailed = QStringLiteral("Nie udało załadować się danych wszystkich pracowników");
 
 // The text columns after the ID, in cell order.
-constexpr const char* kTextColumns[] = {"NAME_TO_RETURN",    "SURNAME_TO_RETURN",
-                                        "ADDRESS_TO_RETURN", "POSTCODE_TO_RETURN",
-                                        "STREET_TO_RETURN",  "INSTITUTION_TO_RETURN"};
+constexpr const char* kTextColumns[] = {db::col::kName,    db::col::kSurname,
+                                        db::col::kAddress, db::col::kPostcode,
+                                        db::col::kStreet,  db::col::kInstitution};
 
 } // namespace
 
@@ -25,13 +25,13 @@ void WorkerDirectory::load(db::Catalogue& catalogue, Dialogs& dialogs) {
     p.open();
     cells_.clear();
     index_.clear();
-    const int count = p.readCount("COUNT_WORKERS_DATA_TO_RETURN");
+    const int count = p.readCount(db::col::kCountWorkersData);
     try {
         p.walkRows(count, [&] {
             const qsizetype first = cells_.size();
             for (int i = 0; i < kCellsPerWorker; ++i)
                 cells_.append(QString());
-            cells_[first + Id] = QString::number(p.asInteger("REFERENCE_NUMBER_TO_RETURN"));
+            cells_[first + Id] = QString::number(p.asInteger(db::col::kReferenceNumber));
             for (int i = 0; i < kCellsPerWorker - 1; ++i)
                 cells_[first + FirstName + i] = p.asText(kTextColumns[i]);
         });

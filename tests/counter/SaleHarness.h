@@ -154,9 +154,9 @@ inline int amountOf(db::Catalogue& catalogue, int key, const QString& name) {
     p.setText("I_LABEL", QString::number(key));
     p.open();
     int amount = -1;
-    p.walkRows(p.readCount("COUNT_AMOUNT_OF_ARTICLES"), [&] {
-        if (p.asText("NAME_TO_RETURN") == name)
-            amount = p.asInteger("AMOUNT_TO_RETURN");
+    p.walkRows(p.readCount(db::col::kCountAmountOfArticles), [&] {
+        if (p.asText(db::col::kName) == name)
+            amount = p.asInteger(db::col::kAmount);
     });
     return amount;
 }
@@ -167,8 +167,8 @@ inline QStringList labelsBoughtBy(db::Catalogue& catalogue, int worker) {
     p.setInteger("I_USER_ID", worker);
     p.open();
     QStringList labels;
-    p.walkRows(p.readCount("COUNT_WORKER_ORDERS_TO_RETURN"),
-               [&] { labels << p.asText("LABEL_TO_RETURN"); });
+    p.walkRows(p.readCount(db::col::kCountWorkerOrders),
+               [&] { labels << p.asText(db::col::kLabel); });
     return labels;
 }
 
@@ -193,8 +193,8 @@ inline QStringList standingOrders(db::Catalogue& catalogue) {
     db::Procedure& p = catalogue.ibcspGetWorkersOrdersID;
     p.open();
     QStringList orders;
-    p.walkRows(p.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), [&] {
-        orders << p.asText("USER_ID_TO_RETURN") + QLatin1Char('|') + p.asText("LABEL_TO_RETURN");
+    p.walkRows(p.readCount(db::col::kCountWorkerOrders), [&] {
+        orders << p.asText(db::col::kUserId) + QLatin1Char('|') + p.asText(db::col::kLabel);
     });
     return orders;
 }

@@ -2,12 +2,14 @@
 // and write steps, texts in the connection's code page, and how failures come back.
 #include "db/Catalogue.h"
 #include "db/DbError.h"
+#include "db/FbClient.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <atomic>
+#include <map>
 #include <thread>
 
 using namespace qm::db;
@@ -75,18 +77,14 @@ TEST_F(CatalogueTest, ProductLookupRendersEveryColumnAsThePolishClientDoes) {
     Procedure& p = catalogue_->ibcspGetProductInfo;
     p.setText("I_LABEL", QStringLiteral("7001"));
     p.open();
-    const int count = p.readCount("COUNT_AMOUNT_OF_ARTICLES");
+    const int count = p.readCount(col::kCountAmountOfArticles);
     ASSERT_EQ(count, 2);
     QStringList seen;
     p.walkRows(count, [&] {
-        seen << QStringList{p.asText("ODWO_ID_TO_RETURN"),
-                            p.asText("CODE_TO_RETURN"),
-                            p.asText("NAME_TO_RETURN"),
-                            p.asText("NAME_OF_FABRIC_TO_RETURN"),
-                            p.asText("NAME_OF_CORPUS_TO_RETURN"),
-                            p.asText("AMOUNT_TO_RETURN"),
-                            p.asText("QBM_TO_RETURN"),
-                            p.asText("PRICE_TO_RETURN")}
+        seen << QStringList{p.asText(col::kOdwoId),       p.asText(col::kCode),
+                            p.asText(col::kName),         p.asText(col::kNameOfFabric),
+                            p.asText(col::kNameOfCorpus), p.asText(col::kAmount),
+                            p.asText(col::kQbm),          p.asText(col::kPrice)}
                     .join(QLatin1Char('|'));
     });
     EXPECT_EQ(seen,
@@ -100,11 +98,11 @@ TEST_F(CatalogueTest, UnknownKeyGivesCountZeroAndNoRowIsRead) {
     Procedure& p = catalogue_->ibcspGetProductInfo;
     p.setText("I_LABEL", QStringLiteral("999999"));
     p.open();
-    EXPECT_EQ(p.readCount("COUNT_AMOUNT_OF_ARTICLES"), 0);
+    EXPECT_EQ(p.readCount(col::kCountAmountOfArticles), 0);
     int visited = 0;
     p.walkRows(0, [&] { ++visited; });
     EXPECT_EQ(visited, 0);
-    EXPECT_EQ(p.asInteger("ODWO_ID_TO_RETURN"), 0) << "no row reads as no article";
+    EXPECT_EQ(p.asInteger(col::kOdwoId), 0) << "no row reads as no article";
 }
 
 TEST_F(CatalogueTest, WalkNeverReadsPastTheRealLastRow) {
@@ -120,29 +118,32 @@ TEST_F(CatalogueTest, TextPassedToAnIntegerParameterIsConvertedByTheServer) {
     Procedure& p = catalogue_->ibcspGetProductInfo;
     p.setText("I_LABEL", QStringLiteral("0007002")); // the server's conversion, not ours
     p.open();
-    ASSERT_EQ(p.readCount("COUNT_AMOUNT_OF_ARTICLES"), 1);
-    EXPECT_EQ(p.asText("NAME_TO_RETURN"), QStringLiteral("Stolik kawowy Żółw"));
+    ASSERT_EQ(p.readCount(col::kCountAmountOfArticles), 1);
+    EXPECT_EQ(p.asText(col::kName), QStringLiteral("Stolik kawowy Żółw"));
 
     p.setText("I_LABEL", QStringLiteral("12a"));
     try {
         p.open();
         FAIL() << "a non-number key must fail";
     } catch (const DbError& e) {
-        EXPECT_TRUE(e.text().contains(QStringLiteral("conversion error"))) << e.what();
+        EXPECT_TRUE(e.isConversionError()) << e.what();
+        EXPECT_EQ(e.code(), isc_convert_error) << e.what();
+        EXPECT_EQ(e.sqlState(), QStringLiteral("22018")) << e.what();
+        EXPECT_FALSE(e.isLockConflict() || e.isConnectionLost()) << e.what();
     }
 }
 
 TEST_F(CatalogueTest, QueryRunTwiceGivesFreshRows) {
     Procedure& p = catalogue_->ibcspGetWorkersData;
     p.open();
-    const int before = p.readCount("COUNT_WORKERS_DATA_TO_RETURN");
+    const int before = p.readCount(col::kCountWorkersData);
     db_->sql(QStringLiteral("INSERT INTO WORKERS (REFERENCE_NUMBER) VALUES (503);"));
     p.open();
-    const int after = p.readCount("COUNT_WORKERS_DATA_TO_RETURN");
+    const int after = p.readCount(col::kCountWorkersData);
     EXPECT_EQ(after, before + 1);
     EXPECT_EQ(p.fetchedRows(), after);
     QStringList ids;
-    p.walkRows(after, [&] { ids << QString::number(p.asInteger("REFERENCE_NUMBER_TO_RETURN")); });
+    p.walkRows(after, [&] { ids << QString::number(p.asInteger(col::kReferenceNumber)); });
     EXPECT_EQ(ids.last(), QStringLiteral("503"));
     db_->sql(QStringLiteral("DELETE FROM WORKERS WHERE REFERENCE_NUMBER = 503;"));
 }
@@ -150,15 +151,15 @@ TEST_F(CatalogueTest, QueryRunTwiceGivesFreshRows) {
 TEST_F(CatalogueTest, WorkerRowsCarryPolishLettersAndNullsAsEmptyText) {
     Procedure& p = catalogue_->ibcspGetWorkersData;
     p.open();
-    ASSERT_GE(p.readCount("COUNT_WORKERS_DATA_TO_RETURN"), 2);
-    EXPECT_EQ(p.asInteger("REFERENCE_NUMBER_TO_RETURN"), 501);
-    EXPECT_EQ(p.asText("NAME_TO_RETURN"), QStringLiteral("Łucja"));
-    EXPECT_EQ(p.asText("SURNAME_TO_RETURN"), QStringLiteral("Żółkiewska"));
-    EXPECT_EQ(p.asText("STREET_TO_RETURN"), QStringLiteral("ul. Źródlana 5"));
-    EXPECT_EQ(p.asText("INSTITUTION_TO_RETURN"), QStringLiteral("Zakład Świętoszów"));
+    ASSERT_GE(p.readCount(col::kCountWorkersData), 2);
+    EXPECT_EQ(p.asInteger(col::kReferenceNumber), 501);
+    EXPECT_EQ(p.asText(col::kName), QStringLiteral("Łucja"));
+    EXPECT_EQ(p.asText(col::kSurname), QStringLiteral("Żółkiewska"));
+    EXPECT_EQ(p.asText(col::kStreet), QStringLiteral("ul. Źródlana 5"));
+    EXPECT_EQ(p.asText(col::kInstitution), QStringLiteral("Zakład Świętoszów"));
     ASSERT_TRUE(p.next());
-    EXPECT_EQ(p.asText("NAME_TO_RETURN"), QString());
-    EXPECT_TRUE(p.isNull("NAME_TO_RETURN"));
+    EXPECT_EQ(p.asText(col::kName), QString());
+    EXPECT_TRUE(p.isNull(col::kName));
 }
 
 TEST_F(CatalogueTest, PurchaseIsListedByEveryOrderProcedureAndCanBeReleased) {
@@ -168,38 +169,38 @@ TEST_F(CatalogueTest, PurchaseIsListedByEveryOrderProcedureAndCanBeReleased) {
 
     Procedure& all = catalogue_->ibcspGetWorkersOrders;
     all.open();
-    ASSERT_EQ(all.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 1);
-    EXPECT_EQ(all.asText("USER_ID_TO_RETURN"), QStringLiteral("501"));
-    EXPECT_EQ(all.asText("LABEL_TO_RETURN"), label);
+    ASSERT_EQ(all.readCount(col::kCountWorkerOrders), 1);
+    EXPECT_EQ(all.asText(col::kUserId), QStringLiteral("501"));
+    EXPECT_EQ(all.asText(col::kLabel), label);
     const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-    EXPECT_EQ(all.asText("DATE_TO_RETURN"), today);
+    EXPECT_EQ(all.asText(col::kDate), today);
 
     Procedure& one = catalogue_->ibcspGetWorkerOrders;
     one.setInteger("I_USER_ID", 501);
     one.open();
-    EXPECT_EQ(one.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 1);
+    EXPECT_EQ(one.readCount(col::kCountWorkerOrders), 1);
     one.setInteger("I_USER_ID", 502);
     one.open();
-    EXPECT_EQ(one.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 0);
+    EXPECT_EQ(one.readCount(col::kCountWorkerOrders), 0);
 
     Procedure& range = catalogue_->ibcspGetOrdersByDateRange;
     range.setDate("I_DATE_FROM", QDate::currentDate());
     range.setDate("I_DATE_TO", QDate::currentDate());
     range.open();
-    EXPECT_EQ(range.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 1);
+    EXPECT_EQ(range.readCount(col::kCountWorkerOrders), 1);
     range.setDate("I_DATE_FROM", QDate::currentDate().addDays(1));
     range.setDate("I_DATE_TO", QDate::currentDate().addDays(9));
     range.open();
-    EXPECT_EQ(range.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 0);
+    EXPECT_EQ(range.readCount(col::kCountWorkerOrders), 0);
 
     Procedure& ids = catalogue_->ibcspGetWorkersOrdersID;
     ids.open();
-    ASSERT_EQ(ids.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 1);
-    const QString orderId = ids.asText("ORDER_ID_TO_RETURN");
+    ASSERT_EQ(ids.readCount(col::kCountWorkerOrders), 1);
+    const QString orderId = ids.asText(col::kOrderId);
     const QDateTime when =
-        QDateTime::fromString(ids.asText("DATE_TO_RETURN"), QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    EXPECT_TRUE(when.isValid()) << ids.asText("DATE_TO_RETURN").toStdString();
-    EXPECT_EQ(ids.asDateTime("DATE_TO_RETURN").date(), QDate::currentDate());
+        QDateTime::fromString(ids.asText(col::kDate), QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    EXPECT_TRUE(when.isValid()) << ids.asText(col::kDate).toStdString();
+    EXPECT_EQ(ids.asDateTime(col::kDate).date(), QDate::currentDate());
 
     Procedure& release = catalogue_->ibcspRollbackWorkerPurchase;
     release.setInteger("I_ORDER_ID", orderId.toInt());
@@ -208,7 +209,7 @@ TEST_F(CatalogueTest, PurchaseIsListedByEveryOrderProcedureAndCanBeReleased) {
     release.execute();
     EXPECT_EQ(amountOf(QStringLiteral("ODWO_ID = 7002")), QStringLiteral("AMOUNT 1"));
     ids.open();
-    EXPECT_EQ(ids.readCount("COUNT_WORKER_ORDERS_TO_RETURN"), 0);
+    EXPECT_EQ(ids.readCount(col::kCountWorkerOrders), 0);
 }
 
 TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
@@ -225,7 +226,7 @@ TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
     };
     setCheck(QStringLiteral("Komoda Ćma"));
     check.open();
-    EXPECT_EQ(check.asInteger("COUNT_ARTICLE_TO_RETURN"), 0);
+    EXPECT_EQ(check.asInteger(col::kCountArticle), 0);
 
     Procedure& import = catalogue_->ibcspImportCSV;
     import.setInteger("I_ODWO_ID", 7100);
@@ -240,7 +241,7 @@ TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
     import.setInteger("I_PRICE", 850);
     import.execute();
     check.open();
-    EXPECT_EQ(check.asInteger("COUNT_ARTICLE_TO_RETURN"), 1);
+    EXPECT_EQ(check.asInteger(col::kCountArticle), 1);
     // The server holds the letters themselves, not some re-encoding of them.
     EXPECT_TRUE(db_->query(QStringLiteral("SELECT NAME, CODE, NAME_OF_FABRIC FROM ARTICLES "
                                           "WHERE ODWO_ID = 7100;"))
@@ -255,26 +256,26 @@ TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
 
     Procedure& list = catalogue_->ibcspGetAllProductsInfo;
     list.open();
-    const int n = list.readCount("COUNT_AMOUNT_OF_ARTICLES");
+    const int n = list.readCount(col::kCountAmountOfArticles);
     QString row;
     list.walkRows(n, [&] {
-        if (list.asText("ODWO_ID_TO_RETURN") == QLatin1String("7100"))
-            row = QStringList{list.asText("CODE_TO_RETURN"),
-                              list.asText("NAME_TO_RETURN"),
-                              list.asText("NAME_OF_FABRIC_TO_RETURN"),
-                              list.asText("NAME_OF_FABRIC2_TO_RETURN"),
-                              list.asText("NAME_OF_CORPUS_TO_RETURN"),
-                              list.asText("AMOUNT_TO_RETURN"),
-                              list.asText("PARENT_OF_ARTICLE_TO_RETURN"),
-                              list.asText("QBM_TO_RETURN"),
-                              list.asText("PRICE_TO_RETURN")}
+        if (list.asText(col::kOdwoId) == QLatin1String("7100"))
+            row = QStringList{list.asText(col::kCode),
+                              list.asText(col::kName),
+                              list.asText(col::kNameOfFabric),
+                              list.asText(col::kNameOfFabric2),
+                              list.asText(col::kNameOfCorpus),
+                              list.asText(col::kAmount),
+                              list.asText(col::kParentOfArticle),
+                              list.asText(col::kQbm),
+                              list.asText(col::kPrice)}
                       .join(QLatin1Char('|'));
     });
     EXPECT_EQ(row, QStringLiteral("KM-ś|Komoda Ćma|Sztruks źółty|Len|Dąb|3|7001|2,00|912,35"));
 
     Procedure& date = catalogue_->ibcspCurrentServerDate;
     date.open();
-    EXPECT_EQ(date.asDateTime("CURRENT_DATE_TO_RETURN").date(), QDate::currentDate());
+    EXPECT_EQ(date.asDateTime(col::kCurrentDate).date(), QDate::currentDate());
 }
 
 TEST_F(CatalogueTest, TextOutsideTheCodePageIsRefusedBeforeAnythingIsSent) {
@@ -286,6 +287,7 @@ TEST_F(CatalogueTest, TextOutsideTheCodePageIsRefusedBeforeAnythingIsSent) {
         } catch (const DbError& e) {
             EXPECT_TRUE(e.text().contains(QStringLiteral("nie istnieje w stronie kodowej WIN1250")))
                 << e.what();
+            EXPECT_EQ(e.code(), 0) << "not the server's error";
         }
         EXPECT_FALSE(connection_->transactionActive(TransactionRole::OnlySave));
     }
@@ -306,6 +308,8 @@ TEST_F(CatalogueTest, RejectedWriteRaisesTheServersTextAndEarlierCommitsStay) {
         FAIL() << "a sold-out article was sold";
     } catch (const DbError& e) {
         EXPECT_TRUE(e.text().contains(QStringLiteral("został już wyprzedany"))) << e.what();
+        EXPECT_EQ(e.code(), isc_except) << e.what();
+        EXPECT_FALSE(e.isLockConflict() || e.isConnectionLost() || e.isConversionError());
     }
     EXPECT_EQ(purchases(QStringLiteral("LABEL = '1/7001/1'")), 1);
     // The connection goes on working after a rejected write.
@@ -325,10 +329,11 @@ TEST_F(CatalogueTest, AnotherClientsUncommittedChangeMakesTheWriteFailAtOnce) {
                  QStringLiteral("Sofa Łódź"));
         FAIL() << "the write went through a locked row";
     } catch (const DbError& e) {
-        EXPECT_TRUE(e.text().contains(QStringLiteral("lock conflict")) ||
-                    e.text().contains(QStringLiteral("deadlock")))
-            << e.what();
+        EXPECT_TRUE(e.isLockConflict()) << e.what();
+        EXPECT_EQ(e.sqlState(), QStringLiteral("40001")) << e.what();
+        EXPECT_FALSE(e.isConnectionLost() || e.isConversionError()) << e.what();
     }
+    EXPECT_FALSE(connection_->transactionActive(TransactionRole::OnlySave));
     EXPECT_EQ(purchases(QStringLiteral("LABEL = '7001'")), 0);
 }
 
@@ -382,6 +387,153 @@ TEST_F(CatalogueTest, QuelmoraReachesNoTableDirectly) {
     }
 }
 
+// The catalogue's parameter lists against the procedures the schema really creates: same names in
+// the same order, and each declared type the server's own (a text declared longer than the
+// server takes would be cut or refused there).
+TEST_F(CatalogueTest, DeclaredParametersAreTheServersOwn) {
+    const QString listing = db_->query(
+        QStringLiteral("SELECT TRIM(PP.RDB$PROCEDURE_NAME) AS P, TRIM(PP.RDB$PARAMETER_NAME) AS N, "
+                       "F.RDB$FIELD_TYPE AS T, F.RDB$CHARACTER_LENGTH AS L, F.RDB$FIELD_SCALE AS S "
+                       "FROM RDB$PROCEDURE_PARAMETERS PP JOIN RDB$FIELDS F "
+                       "ON F.RDB$FIELD_NAME = PP.RDB$FIELD_SOURCE WHERE PP.RDB$PARAMETER_TYPE = 0 "
+                       "ORDER BY PP.RDB$PROCEDURE_NAME, PP.RDB$PARAMETER_NUMBER;"));
+    struct ServerParam {
+        QString name;
+        int type, length, scale;
+    };
+    std::map<QString, std::vector<ServerParam>> server;
+    QString procedure;
+    for (const QString& line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString key = line.section(QLatin1Char(' '), 0, 0);
+        const QString value = line.section(QLatin1Char(' '), 1).trimmed();
+        if (key == QLatin1String("P"))
+            procedure = value;
+        else if (key == QLatin1String("N"))
+            server[procedure].push_back({value, 0, 0, 0});
+        else if (key == QLatin1String("T"))
+            server[procedure].back().type = value.toInt();
+        else if (key == QLatin1String("L"))
+            server[procedure].back().length = value.toInt();
+        else if (key == QLatin1String("S"))
+            server[procedure].back().scale = value.toInt();
+    }
+    constexpr int kInteger = 8, kDate = 12, kBigint = 16, kVarchar = 37;
+    for (const Catalogue::Entry& e : Catalogue::table()) {
+        const QString name = QString::fromLatin1(e.def.procedure);
+        const std::vector<ServerParam>& own = server[name];
+        ASSERT_EQ(own.size(), e.def.params.size()) << e.def.procedure;
+        for (size_t i = 0; i < own.size(); ++i) {
+            const ParamDef& p = e.def.params[i];
+            const ServerParam& s = own[i];
+            EXPECT_EQ(s.name, QString::fromLatin1(p.name)) << e.def.procedure;
+            switch (p.declared.kind) {
+            case Declared::Kind::None:
+                break;
+            case Declared::Kind::Integer:
+                EXPECT_EQ(s.type, kInteger) << e.def.procedure << " " << p.name;
+                break;
+            case Declared::Kind::Date:
+                EXPECT_EQ(s.type, kDate) << e.def.procedure << " " << p.name;
+                break;
+            case Declared::Kind::Text:
+                EXPECT_EQ(s.type, kVarchar) << e.def.procedure << " " << p.name;
+                EXPECT_EQ(s.length, p.declared.length) << e.def.procedure << " " << p.name;
+                break;
+            case Declared::Kind::Decimal:
+                EXPECT_EQ(s.type, kBigint) << e.def.procedure << " " << p.name;
+                EXPECT_EQ(-s.scale, p.declared.scale) << e.def.procedure << " " << p.name;
+                break;
+            }
+        }
+    }
+}
+
+// A commit the server refuses (here a database trigger on commit) must end its transaction: the
+// next write may not run in it, or its commit would also record the write reported as failed.
+TEST(WriteStep, RefusedCommitEndsItsTransactionAndTheNextWriteStartsClean) {
+    TestDatabase db(QStringLiteral("commit"));
+    db.sql(QStringLiteral(
+        "INSERT INTO ARTICLES (ODWO_ID, CODE, NAME, AMOUNT, PRICE) VALUES "
+        "(7400, 'K-1', 'Komoda Łęczyca', 5, 300);\n"
+        "CREATE TABLE COMMIT_GATE (CLOSED SMALLINT);\n"
+        "INSERT INTO COMMIT_GATE VALUES (0);\n"
+        "CREATE EXCEPTION COMMIT_REFUSED 'Zatwierdzenie wstrzymane';\n"
+        "SET TERM ^ ;\n"
+        "CREATE TRIGGER REFUSE_COMMIT ON TRANSACTION COMMIT AS BEGIN "
+        "IF (CURRENT_USER = 'QUELMORA' AND EXISTS (SELECT 1 FROM COMMIT_GATE WHERE CLOSED = 1)) "
+        "THEN EXCEPTION COMMIT_REFUSED; END^\n"
+        "SET TERM ; ^\n"
+        "GRANT SELECT ON COMMIT_GATE TO TRIGGER REFUSE_COMMIT;\n"));
+    Connection c(db.settings());
+    c.open();
+    Catalogue cat(c);
+    const auto buy = [&](const QString& label) {
+        cat.ibcspWorkersPurchase.setInteger("I_USER_ID", 501);
+        cat.ibcspWorkersPurchase.setText("I_ODWO_ID", QStringLiteral("7400"));
+        cat.ibcspWorkersPurchase.setText("I_LABEL", label);
+        cat.ibcspWorkersPurchase.setText("I_NAME", QStringLiteral("Komoda Łęczyca"));
+        cat.ibcspWorkersPurchase.execute();
+    };
+    const auto recorded = [&](const QString& label) {
+        return db
+            .query(QStringLiteral("SELECT COUNT(*) AS N FROM PURCHASES WHERE LABEL = '%1';")
+                       .arg(label))
+            .simplified();
+    };
+
+    db.sql(QStringLiteral("UPDATE COMMIT_GATE SET CLOSED = 1;"));
+    try {
+        buy(QStringLiteral("1/7400/refused"));
+        FAIL() << "the commit went through";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("Zatwierdzenie wstrzymane"))) << e.what();
+        EXPECT_EQ(e.code(), isc_except) << e.what();
+    }
+    EXPECT_FALSE(c.transactionActive(TransactionRole::OnlySave));
+
+    db.sql(QStringLiteral("UPDATE COMMIT_GATE SET CLOSED = 0;"));
+    buy(QStringLiteral("1/7400/next"));
+    EXPECT_EQ(recorded(QStringLiteral("1/7400/refused")), QStringLiteral("N 0"));
+    EXPECT_EQ(recorded(QStringLiteral("1/7400/next")), QStringLiteral("N 1"));
+    EXPECT_EQ(
+        db.query(QStringLiteral("SELECT AMOUNT FROM ARTICLES WHERE ODWO_ID = 7400;")).simplified(),
+        QStringLiteral("AMOUNT 4"));
+}
+
+TEST(Connection, LostAttachmentIsReportedByCode) {
+    TestDatabase db(QStringLiteral("lost"));
+    Connection c(db.settings());
+    c.open();
+    Catalogue cat(c);
+    cat.ibcspCurrentServerDate.open();
+    db.sql(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$USER = 'QUELMORA';"));
+    cat.ibcspGetProductInfo.setText("I_LABEL", QStringLiteral("7001"));
+    for (Procedure* p : {&cat.ibcspGetWorkersData, &cat.ibcspGetProductInfo}) {
+        try {
+            p->open();
+            FAIL() << p->name() << " ran on a lost attachment";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.isConnectionLost()) << e.what();
+            EXPECT_FALSE(e.isLockConflict() || e.isConversionError()) << e.what();
+        }
+    }
+}
+
+TEST(Connection, MissingClientLibraryIsNamedInTheError) {
+    for (const QString& path : {QStringLiteral("/nonexistent/libfbclient.so.2"),
+                                QStringLiteral("libc.so.6")}) { // loads, but is no client
+        try {
+            loadClientLibrary(path);
+            FAIL() << "loaded: " << path.toStdString();
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.text().contains(
+                QStringLiteral("Nie można załadować biblioteki klienta Firebird %1").arg(path)))
+                << e.what();
+            EXPECT_EQ(e.code(), 0);
+        }
+    }
+}
+
 TEST(Connection, UnreachableServerGivesTheClientsText) {
     DeploymentSettings s;
     s.server = QStringLiteral("127.0.0.1");
@@ -394,6 +546,7 @@ TEST(Connection, UnreachableServerGivesTheClientsText) {
     } catch (const DbError& e) {
         EXPECT_FALSE(e.text().isEmpty());
         EXPECT_FALSE(e.text().contains(s.password));
+        EXPECT_TRUE(e.isConnectionLost() || e.hasCode(isc_network_error)) << e.what();
     }
     EXPECT_FALSE(c.isOpen());
 }

@@ -58,6 +58,31 @@ TEST(DeploymentSettings, MalformedFilesAreRefusedWithoutShowingThePassword) {
     }
 }
 
+TEST(DeploymentSettings, CharsetIsOneTheConnectionCanUseOrTheFileIsRefused) {
+    const struct {
+        const char* value;
+        bool accepted;
+    } cases[] = {
+        {"WIN1250", true}, {"win1250", true}, {"UTF8", true},     {"utf8", true},
+        {"KOI8R", false},  {"", false},       {"WIN1252", false}, {"UTF16", false},
+    };
+    for (const auto& c : cases) {
+        const QString value = QString::fromUtf8(c.value);
+        const QString text = QStringLiteral("[database]\ncharset=%1\n").arg(value);
+        try {
+            const DeploymentSettings s = DeploymentSettings::parse(text, QStringLiteral("q.ini"));
+            EXPECT_TRUE(c.accepted) << "accepted: " << c.value;
+            EXPECT_EQ(s.charset, value);
+        } catch (const SettingsError& e) {
+            EXPECT_FALSE(c.accepted) << e.what();
+            for (const QString& part :
+                 {QStringLiteral("q.ini"), QStringLiteral("wiersz 2"),
+                  QStringLiteral("„charset=%1”").arg(value), QStringLiteral("WIN1250, UTF8")})
+                EXPECT_TRUE(e.text().contains(part)) << e.what();
+        }
+    }
+}
+
 TEST(TextCodec, Win1250CarriesPolishBothWaysAndRefusesTheRest) {
     const TextCodec codec = TextCodec::forCharset(QStringLiteral("WIN1250"));
     const QString polish = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ „cytat” – 10 €");

@@ -88,8 +88,8 @@ protected:
         p.setInteger("I_USER_ID", worker);
         p.open();
         QStringList labels;
-        p.walkRows(p.readCount("COUNT_WORKER_ORDERS_TO_RETURN"),
-                   [&] { labels << p.asText("LABEL_TO_RETURN"); });
+        p.walkRows(p.readCount(db::col::kCountWorkerOrders),
+                   [&] { labels << p.asText(db::col::kLabel); });
         return labels;
     }
 

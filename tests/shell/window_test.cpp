@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -268,6 +269,82 @@ TEST(Startup, UnreachableDatabaseShowsTheErrorAndEndsWithOneBeforeAnyWindow) {
     EXPECT_EQ(shell::startUp(malformed, dir.path(), [](TfMainPanel&) { return 0; }), 1);
     malformed.verify();
     qunsetenv("QUELMORA_DEPLOYMENT");
+}
+
+TEST(Startup, EveryStartFailureIsTheErrorBoxAndStatusOne) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("quelmora.ini"));
+    const struct {
+        const char* what;
+        const char* settings;
+        const char* clientLibrary;
+        QStringList shown;
+    } cases[] = {
+        {"unknown charset",
+         "[database]\ncharset=KOI8R\n",
+         nullptr,
+         {QStringLiteral("„charset=KOI8R”"), QStringLiteral("WIN1250, UTF8")}},
+        {"client library missing",
+         "[database]\nserver=127.0.0.1\n",
+         "/nonexistent/libfbclient.so.2",
+         {QStringLiteral("Nie można załadować biblioteki klienta Firebird "
+                         "/nonexistent/libfbclient.so.2")}},
+    };
+    for (const auto& c : cases) {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.settings);
+        f.close();
+        qputenv("QUELMORA_DEPLOYMENT", ini.toUtf8());
+        if (c.clientLibrary)
+            qputenv("QUELMORA_FBCLIENT", c.clientLibrary);
+        ScriptedDialogs dialogs;
+        dialogs.expectError(c.shown.front());
+        bool ran = false;
+        int status = 0;
+        EXPECT_NO_THROW(status = shell::startUp(dialogs, dir.path(),
+                                                [&](TfMainPanel&) {
+                                                    ran = true;
+                                                    return 0;
+                                                }))
+            << c.what;
+        qunsetenv("QUELMORA_FBCLIENT");
+        qunsetenv("QUELMORA_DEPLOYMENT");
+        EXPECT_EQ(status, 1) << c.what;
+        EXPECT_FALSE(ran) << c.what;
+        dialogs.verify();
+        ASSERT_EQ(dialogs.shown().size(), 1u) << c.what;
+        for (const QString& part : c.shown)
+            EXPECT_TRUE(dialogs.shown().front().text.contains(part))
+                << c.what << ": " << dialogs.shown().front().text.toStdString();
+    }
+}
+
+// Without the client library the program itself starts and says which library it misses,
+// instead of the system's loader refusing to start it at all.
+TEST(Startup, ProgramRunsWithoutTheClientLibraryAndNamesIt) {
+    QProcess vantorix;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QUELMORA_FBCLIENT"),
+               QStringLiteral("/nonexistent/libfbclient.so.2"));
+    env.insert(QStringLiteral("QUELMORA_DEPLOYMENT"), QStringLiteral("/nonexistent/quelmora.ini"));
+    vantorix.setProcessEnvironment(env);
+    vantorix.start(QStringLiteral(QM_VANTORIX), {});
+    ASSERT_TRUE(vantorix.waitForStarted(10000));
+    QByteArray told;
+    for (int i = 0; i < 100 && !told.contains('\n') && vantorix.state() == QProcess::Running; ++i) {
+        vantorix.waitForReadyRead(200);
+        told += vantorix.readAllStandardError();
+    }
+    // The error box is up now, waiting for its OK; the status behind it is checked above.
+    EXPECT_EQ(vantorix.state(), QProcess::Running)
+        << "exit status " << vantorix.exitCode() << ": " << told.toStdString();
+    EXPECT_TRUE(QString::fromLocal8Bit(told).contains(
+        QStringLiteral("biblioteki klienta Firebird /nonexistent/libfbclient.so.2")))
+        << told.toStdString();
+    vantorix.kill();
+    vantorix.waitForFinished(10000);
 }
 
 TEST(IsNumber, AcceptsPointsDigitsAndHexLettersOnly) {
