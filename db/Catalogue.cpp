@@ -101,8 +101,8 @@ const ProcedureDef ImportCSV{
      {"I_NAME_OF_CORPUS", F::Text},
      {"I_AMOUNT", F::Integer},
      {"I_PARENT_OF_ARTICLE_ID", F::Integer},
-     {"I_QBM", F::Integer},
-     {"I_PRICE", F::Integer}}};
+     {"I_QBM", F::Text},
+     {"I_PRICE", F::Text}}};
 const ProcedureDef ModifyArticlePrice{
     "ibcspModifyArticlePrice",
     "MODIFY_ARTICLE_PRICE",

@@ -207,8 +207,15 @@ void Procedure::execute() {
         connection_.rollback(def_.transaction);
         throw;
     }
-    releaseStatement();
+    if (!keepPrepared_)
+        releaseStatement();
     connection_.commit(def_.transaction);
+}
+
+void Procedure::setKeepPrepared(bool keep) {
+    keepPrepared_ = keep;
+    if (!keep)
+        releaseStatement();
 }
 
 void Procedure::run(bool fetch) {
