@@ -20,7 +20,11 @@ const QString kImportSucceededWithErrors =
                    "zaimportowane.");
 const QString kStartUpQuestion = QStringLiteral("Czy zaimportować plik CSV z artykułami?");
 const QString kFileFilter = QStringLiteral("csv files (*.csv)|*.csv");
-const QString kProgressText = QStringLiteral("Import artykułów z pliku CSV");
+
+// The progress box's text, with the record count.
+QString progressText(int done, int total) {
+    return QStringLiteral("Import artykułów z pliku CSV: %1 z %2 rekordów").arg(done).arg(total);
+}
 
 // The text parameters of both procedures carry at most this many characters.
 constexpr qsizetype kTextParameterLength = 80;
@@ -73,18 +77,18 @@ public:
     ImportProgress(Dialogs& dialogs, int total)
         : dialogs_(dialogs), total_(total), shown_(total > ArticleImport::kProgressFrom) {
         if (shown_)
-            dialogs_.progress(kProgressText, 0, total_);
+            dialogs_.progress(progressText(0, total_), 0, total_);
     }
     ~ImportProgress() {
         if (shown_)
-            dialogs_.progress(kProgressText, total_, total_);
+            dialogs_.progress(progressText(total_, total_), total_, total_);
     }
     ImportProgress(const ImportProgress&) = delete;
     ImportProgress& operator=(const ImportProgress&) = delete;
 
     void done(int records) {
-        if (shown_ && records % kProgressStep == 0 && records < total_)
-            dialogs_.progress(kProgressText, records, total_);
+        if (shown_ && records > 0 && records % kProgressStep == 0 && records < total_)
+            dialogs_.progress(progressText(records, total_), records, total_);
     }
 
 private:

@@ -102,9 +102,11 @@ void ArticleList::RefreshDataButtonClick() {
     try {
         p.walkRows(count, [&] {
             const int row = articles_.appendRow();
-            for (int cell = OdwoId; cell <= Price; ++cell)
+            for (int cell = OdwoId; cell < Price; ++cell)
                 articles_.setText(row, cell, p.asText(kSourceColumns[cell]));
-            articles_.setNumber(row, PriceWithTax, priceWithTax(articles_.text(row, Price)));
+            const QString price = p.asText(kSourceColumns[Price]);
+            articles_.setText(row, Price, price);
+            articles_.setNumber(row, PriceWithTax, priceWithTax(price));
         });
     } catch (const std::exception&) {
         // The rows read so far stay, the one being filled too.

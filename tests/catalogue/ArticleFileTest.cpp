@@ -160,6 +160,19 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  "cudzysłów otwarty w wierszu 3 nie jest zamknięty do końca pliku"}));
 
+TEST(ArticleFileSize, FiftyThousandRecordsAreReadWhole) {
+    QByteArray bytes = kHeader;
+    for (int i = 0; i < 50000; ++i)
+        bytes += QByteArray::number(100000 + i) + ";K;Seria;;;;1;0;;1,00;" + QByteArray::number(i) +
+                 "\r\n";
+    const ArticleFileContent content = ArticleFile::parse(bytes, QStringLiteral("duzy.csv"));
+    ASSERT_TRUE(content.readable());
+    ASSERT_EQ(content.records.size(), 50000u);
+    EXPECT_EQ(content.records.back().line, 50001);
+    EXPECT_EQ(content.records.back().values[0], "149999");
+    EXPECT_EQ(content.records.back().values[10], "49999");
+}
+
 TEST(ArticleFilePath, MissingFileFolderAndUnreadableFile) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
