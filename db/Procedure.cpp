@@ -334,7 +334,8 @@ void Procedure::execute() {
         throw std::logic_error(std::string(def_.component) + " is not a writing procedure");
     try {
         run(false);
-        releaseStatement();
+        if (!keepPrepared_)
+            releaseStatement();
         connection_.commit(def_.transaction);
     } catch (...) {
         // Whatever failed, the statement or its commit, the write's transaction ends here so the
@@ -343,6 +344,12 @@ void Procedure::execute() {
         connection_.rollback(def_.transaction);
         throw;
     }
+}
+
+void Procedure::setKeepPrepared(bool keep) {
+    keepPrepared_ = keep;
+    if (!keep)
+        releaseStatement();
 }
 
 void Procedure::run(bool fetch) {

@@ -165,6 +165,11 @@ public:
     // Frees the prepared statement; the component prepares again on its next call.
     void releaseStatement();
 
+    // While set, a successful write keeps its statement prepared for the next call (a long run of
+    // writes of one procedure); each call is still committed on its own. Clearing it releases the
+    // statement.
+    void setKeepPrepared(bool keep);
+
 private:
     const ParamDef& param(const char* name, Form form) const;
     const Value& column(const char* name) const;
@@ -181,6 +186,7 @@ private:
     std::vector<std::vector<Value>> rows_;
     size_t current_ = 0;
     bool open_ = false;
+    bool keepPrepared_ = false;
 };
 
 // Turns ":NAME" parameter markers into "?" and lists the names in marker order; quoted text is

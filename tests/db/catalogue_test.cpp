@@ -237,8 +237,8 @@ TEST_F(CatalogueTest, ImportCheckPriceAndServerDate) {
     import.setText("I_NAME_OF_CORPUS", QStringLiteral("Dąb"));
     import.setInteger("I_AMOUNT", 3);
     import.setInteger("I_PARENT_OF_ARTICLE_ID", 7001);
-    import.setInteger("I_QBM", 2);
-    import.setInteger("I_PRICE", 850);
+    import.setText("I_QBM", QStringLiteral("2"));
+    import.setText("I_PRICE", QStringLiteral("850.50"));
     import.execute();
     check.open();
     EXPECT_EQ(check.asInteger(col::kCountArticle), 1);
