@@ -21,15 +21,17 @@ namespace {
 
 constexpr int kProbeTimeoutMs = 5000;
 
-// Whether something accepts TCP connections at host:port within the timeout. Tells an
-// unreachable server apart from a login the server refuses.
-bool serverAnswers(const QString& host, const QString& port) {
+// Why nothing accepts TCP connections at host:port within the timeout, or an empty text when
+// something does. Tells an unreachable server apart from a login the server refuses.
+QString serverProblem(const QString& host, const QString& port) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.toUtf8().constData(), port.toUtf8().constData(), &hints, &found) != 0)
-        return false;
+        return QStringLiteral("Nie można ustalić adresu serwera bazy danych „%1”: sprawdź "
+                              "server= i sieć tego stanowiska.")
+            .arg(host);
     bool answered = false;
     for (addrinfo* a = found; a && !answered; a = a->ai_next) {
         const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
@@ -48,7 +50,12 @@ bool serverAnswers(const QString& host, const QString& port) {
         close(fd);
     }
     freeaddrinfo(found);
-    return answered;
+    if (answered)
+        return {};
+    return QStringLiteral("Serwer bazy danych %1 nie odpowiada na porcie %2: sprawdź server= i "
+                          "port= oraz czy serwer Firebird działa i jest osiągalny z tego "
+                          "stanowiska.")
+        .arg(host, port);
 }
 
 // The Polish reading of the client's refusal to attach; the client's own text follows it.
@@ -91,11 +98,8 @@ void checkDatabase(const db::DeploymentSettings& s, SettingsCheck& check) {
                                          "z hasłem wypisuje quelmora-cipher.");
         return;
     }
-    if (!serverAnswers(s.server, s.port)) {
-        check.problems << QStringLiteral("Serwer bazy danych %1 nie odpowiada na porcie %2: "
-                                         "sprawdź server= i port= oraz czy serwer Firebird "
-                                         "działa i jest osiągalny z tego stanowiska.")
-                              .arg(s.server, s.port);
+    if (const QString problem = serverProblem(s.server, s.port); !problem.isEmpty()) {
+        check.problems << problem;
         return;
     }
     try {

@@ -92,6 +92,8 @@ TEST_F(SettingsCheckTest, EachBrokenFileIsNamedInPolishAndFails) {
         {"no password", "password=%PASSWORD%\n", "", "Brak hasła (password=)"},
         {"server unreachable", "port=3050", "port=1",
          "Serwer bazy danych 127.0.0.1 nie odpowiada na porcie 1"},
+        {"unknown server name", "server=127.0.0.1", "server=nieznany-serwer.invalid",
+         "Nie można ustalić adresu serwera bazy danych „nieznany-serwer.invalid”"},
         {"wrong password", "password=%PASSWORD%", "password=%WRONG%",
          "Serwer odrzucił logowanie użytkownika QUELMORA"},
         {"no such database", "path=%PATH%", "path=/var/lib/quelmora/brak-takiej-bazy.fdb",
