@@ -40,10 +40,25 @@ void Connection::close() {
     }
     if (!attachment_)
         return;
+    if (lost_) {
+        // The server has shut this attachment down or the line is gone: asking it to roll back
+        // or detach can wait for an answer that never comes. Its transactions ended with it on
+        // the server's side; the client's handles are let go without a word to the server.
+        onlySave_.forget();
+        onlyLoad_.forget();
+        attachment_.forget();
+        lost_ = false;
+        return;
+    }
     rollback(TransactionRole::OnlySave);
     rollback(TransactionRole::OnlyLoad);
     Status st(codec_);
     endQuietly(attachment_, [&](IAttachment* a) { a->detach(&st); });
+}
+
+void Connection::noteFailure(const DbError& e) {
+    if (e.isConnectionLost())
+        lost_ = true;
 }
 
 IAttachment* Connection::attachment() {
@@ -83,6 +98,10 @@ void Connection::commit(TransactionRole role) {
 }
 
 void Connection::rollback(TransactionRole role) {
+    if (lost_) {
+        slot(role).forget();
+        return;
+    }
     Status st(codec_);
     endQuietly(slot(role), [&](ITransaction* t) { t->rollback(&st); });
 }

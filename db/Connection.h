@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DbError.h"
 #include "DeploymentSettings.h"
 #include "FbRef.h"
 #include "TextCodec.h"
@@ -54,6 +55,10 @@ private:
     void attach(Procedure* p) { procedures_.insert(p); }
     void detach(Procedure* p) { procedures_.erase(p); }
     Firebird::IAttachment* attachment();
+    // Remembers a failure that says the server no longer serves the attachment; from then on no
+    // closing call waits for the server's answer.
+    void noteFailure(const DbError& e);
+    bool lost() const { return lost_; }
     Ref<Firebird::ITransaction>& slot(TransactionRole role) {
         return role == TransactionRole::OnlyLoad ? onlyLoad_ : onlySave_;
     }
@@ -63,6 +68,7 @@ private:
     Ref<Firebird::IAttachment> attachment_;
     Ref<Firebird::ITransaction> onlyLoad_;
     Ref<Firebird::ITransaction> onlySave_;
+    bool lost_ = false;
     std::set<Procedure*> procedures_;
 };
 

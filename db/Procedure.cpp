@@ -306,6 +306,10 @@ void Procedure::close() {
 void Procedure::releaseStatement() {
     if (!statement_)
         return;
+    if (connection_.lost()) {
+        statement_.forget(); // nothing to ask a server that no longer serves the attachment
+        return;
+    }
     Status st(connection_.codec());
     endQuietly(statement_, [&](IStatement* s) { s->free(&st); });
 }
@@ -325,7 +329,12 @@ void Procedure::open() {
     if (def_.kind != ProcedureKind::Query)
         throw std::logic_error(std::string(def_.component) + " is not a query");
     close();
-    run(true);
+    try {
+        run(true);
+    } catch (const DbError& e) {
+        connection_.noteFailure(e);
+        throw;
+    }
     open_ = true;
 }
 
@@ -340,6 +349,12 @@ void Procedure::execute() {
     } catch (...) {
         // Whatever failed, the statement or its commit, the write's transaction ends here so the
         // next write starts clean instead of inheriting (and later committing) this one.
+        try {
+            throw;
+        } catch (const DbError& e) {
+            connection_.noteFailure(e);
+        } catch (...) {
+        }
         releaseStatement();
         connection_.rollback(def_.transaction);
         throw;

@@ -7,13 +7,43 @@
 
 #include <QGridLayout>
 #include <QPushButton>
+#include <QTabWidget>
 
 namespace qm::shell {
 
 ImportTab::ImportTab(TfMainPanel& window) : w_(window) {
     build();
+    Session& s = w_.session();
+    import_ = std::make_unique<catalogue::ArticleImport>(s.dialogs(), s.catalogue(), *this,
+                                                         s.importErrorsTable());
+    w_.onClick(this, w_.LoadCSVFileButton, [this] { import_->LoadCSVFileButtonClick(); });
     w_.onClick(this, w_.GenerateReportImportCSVButton,
                [this] { GenerateReportImportCSVButtonClick(); });
+}
+
+ImportTab::~ImportTab() = default;
+
+void ImportTab::offerStartUpImport() {
+    w_.handle([this] {
+        import_->offerStartUpImport(
+            [this] { w_.cxMainPageControl->setCurrentWidget(w_.cxImportCSVFileToDBTabSheet); });
+    });
+}
+
+void ImportTab::setEnabled(catalogue::Control control, bool enabled) {
+    widget(control)->setEnabled(enabled);
+}
+
+bool ImportTab::isEnabled(catalogue::Control control) const {
+    return widget(control)->isEnabled();
+}
+
+QWidget* ImportTab::widget(catalogue::Control control) const {
+    switch (control) {
+    case catalogue::Control::GenerateReportImportCSVButton:
+        return w_.GenerateReportImportCSVButton;
+    }
+    return nullptr;
 }
 
 void ImportTab::GenerateReportImportCSVButtonClick() {

@@ -12,9 +12,15 @@ namespace qm::shell {
 
 PricesTab::PricesTab(TfMainPanel& window) : w_(window) {
     build();
+    Session& s = w_.session();
+    list_ = std::make_unique<catalogue::ArticleList>(s.dialogs(), s.catalogue(), s.articlesTable());
+    w_.onClick(this, w_.RefreshDataButton, [this] { list_->RefreshDataButtonClick(); });
+    w_.onClick(this, w_.ModifyPriceButton, [this] { list_->ModifyPriceButtonClick(); });
     w_.onClick(this, w_.GenerateReportInModifyPriceModeButton,
                [this] { GenerateReportInModifyPriceModeButtonClick(); });
 }
+
+PricesTab::~PricesTab() = default;
 
 void PricesTab::GenerateReportInModifyPriceModeButtonClick() {
     reports::generateReport(w_.dialogs(), w_.session().articlesTable(),

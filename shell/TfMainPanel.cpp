@@ -128,10 +128,7 @@ void TfMainPanel::FormShow() {
         if (!handle([this] { arrayWithDataOfWorkers().load(catalogue(), session_.dialogs()); }))
             return;
     }
-    if (askYesNo(dialogs, QStringLiteral("Czy zaimportować plik CSV z artykułami?"))) {
-        cxMainPageControl->setCurrentWidget(cxImportCSVFileToDBTabSheet);
-        // The article import comes here.
-    }
+    importTab_->offerStartUpImport();
 }
 
 void TfMainPanel::showEvent(QShowEvent* event) {
