@@ -97,18 +97,6 @@ private:
     bool shown_;
 };
 
-// The grid is told about its new rows once, however the loop ends.
-class BulkRows {
-public:
-    explicit BulkRows(GridTable& grid) : grid_(grid) { grid_.beginBulk(); }
-    ~BulkRows() { grid_.endBulk(); }
-    BulkRows(const BulkRows&) = delete;
-    BulkRows& operator=(const BulkRows&) = delete;
-
-private:
-    GridTable& grid_;
-};
-
 // Keeps the write statement prepared for the whole import; each record is still committed on
 // its own.
 class PreparedWrites {
@@ -206,7 +194,7 @@ void ArticleImport::importRecords() {
 
     std::optional<QString> failure;
     {
-        BulkRows bulk(errorList_);
+        GridTable::Bulk bulk(errorList_);
         ImportProgress progress(dialogs_, int(records_.size()));
         PreparedWrites prepared(import);
         const ArticleRecord* current = nullptr;

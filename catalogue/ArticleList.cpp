@@ -55,17 +55,6 @@ QString cut(const QString& text, qsizetype length) {
     return text.left(length);
 }
 
-class BulkRows {
-public:
-    explicit BulkRows(GridTable& grid) : grid_(grid) { grid_.beginBulk(); }
-    ~BulkRows() { grid_.endBulk(); }
-    BulkRows(const BulkRows&) = delete;
-    BulkRows& operator=(const BulkRows&) = delete;
-
-private:
-    GridTable& grid_;
-};
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -98,7 +87,7 @@ void ArticleList::RefreshDataButtonClick() {
     p.open();
     const int count = p.readCount(db::col::kCountAmountOfArticles);
 
-    BulkRows bulk(articles_);
+    GridTable::Bulk bulk(articles_);
     try {
         p.walkRows(count, [&] {
             const int row = articles_.appendRow();

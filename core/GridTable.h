@@ -37,6 +37,17 @@ public:
     // Many rows at once: the views are told once, at the end.
     void beginBulk();
     void endBulk();
+    // Keeps the grid in bulk mode for as long as it lives, however the filling ends.
+    class Bulk {
+    public:
+        explicit Bulk(GridTable& grid) : grid_(grid) { grid_.beginBulk(); }
+        ~Bulk() { grid_.endBulk(); }
+        Bulk(const Bulk&) = delete;
+        Bulk& operator=(const Bulk&) = delete;
+
+    private:
+        GridTable& grid_;
+    };
 
     // The selected row in grid order, or none. The view installs how it is found.
     std::optional<int> selectedRow() const;

@@ -145,14 +145,13 @@ void SaleCounter::WorkerIDEditKeyPress(QChar key) {
 }
 
 void SaleCounter::refreshBasketView() {
-    basketView_.beginBulk();
+    const GridTable::Bulk bulk(basketView_);
     basketView_.clearRows();
     for (const BasketEntry& entry : basket_) {
         const int row = basketView_.appendRow();
         basketView_.setText(row, basketColumns_.name, entry.articleName);
         basketView_.setText(row, basketColumns_.label, entry.labelText);
     }
-    basketView_.endBulk();
 }
 
 void SaleCounter::resetPurchase() {
