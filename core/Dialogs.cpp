@@ -37,7 +37,8 @@ bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
         handler();
         return true;
     } catch (const Error& e) {
-        dialogs.errorReport(e.text());
+        const QString advice = e.advice();
+        dialogs.errorReport(advice.isEmpty() ? e.text() : advice + QLatin1Char('\n') + e.text());
     } catch (const std::exception& e) {
         dialogs.errorReport(QString::fromUtf8(e.what()));
     }

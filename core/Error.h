@@ -12,6 +12,9 @@ public:
     explicit Error(const QString& message)
         : std::runtime_error(message.toStdString()), text_(message) {}
     const QString& text() const { return text_; }
+    // One plain sentence for the operator saying what happened and what to do, put before the
+    // text in the general error report; empty when the text says it all.
+    virtual QString advice() const { return {}; }
 
 private:
     QString text_;

@@ -38,4 +38,17 @@ bool DbError::isConversionError() const {
     return hasCode(isc_convert_error);
 }
 
+QString DbError::advice() const {
+    if (isConnectionLost())
+        return QStringLiteral("Połączenie z serwerem bazy danych zostało przerwane. Sprawdź sieć i "
+                              "serwer bazy danych, a potem powtórz czynność.");
+    if (isLockConflict())
+        return QStringLiteral("Inne stanowisko właśnie zapisuje ten sam artykuł. Poczekaj chwilę i "
+                              "powtórz czynność.");
+    if (isConversionError())
+        return QStringLiteral("Serwer bazy danych nie mógł odczytać podanej wartości jako liczby "
+                              "lub daty. Sprawdź wpisaną wartość.");
+    return {};
+}
+
 } // namespace qm::db

@@ -34,6 +34,10 @@ public:
     // A value could not be converted to the parameter's or column's type by the server.
     bool isConversionError() const;
 
+    // For the three failures a counter meets in practice: a lost connection, another
+    // workstation's lock, a value the server cannot convert.
+    QString advice() const override;
+
 private:
     std::vector<long> codes_;
     QString sqlState_;
