@@ -147,7 +147,7 @@ TEST_F(ArticleImportTest, CancelledDialogMissingFileAndRefusedFiles) {
     s.importFile(files.write("a.csv", kArticleHeader + ";;\n"), kSucceededWithErrors);
     ASSERT_EQ(s.errorRows().size(), 1u);
 
-    s.dialogs.expectOpenFile(QString()).expectInformation(kChooseFile);
+    s.expectOpenFile(QString()).expectInformation(kChooseFile);
     s.run([&] { s.import.LoadCSVFileButtonClick(); });
     s.dialogs.verify();
     EXPECT_TRUE(s.errorRows().empty());
@@ -170,7 +170,7 @@ TEST_F(ArticleImportTest, CancelledDialogMissingFileAndRefusedFiles) {
     };
     for (const Refused& r : refused) {
         SCOPED_TRACE(r.path.toStdString());
-        s.dialogs.expectOpenFile(r.path).expectError(r.reason);
+        s.expectOpenFile(r.path).expectError(r.reason);
         EXPECT_FALSE(s.run([&] { s.import.LoadCSVFileButtonClick(); }));
         s.dialogs.verify();
         EXPECT_TRUE(s.errorRows().empty());
@@ -187,9 +187,8 @@ TEST_F(ArticleImportTest, StartUpQuestionRunsTheSameImport) {
     EXPECT_FALSE(s.import.offerStartUpImport([&] { ++tabShown; }));
     EXPECT_EQ(tabShown, 0);
 
-    s.dialogs.expectQuestion(kStartUpQuestion, true)
-        .expectOpenFile(path)
-        .expectInformation(kSucceeded);
+    s.dialogs.expectQuestion(kStartUpQuestion, true);
+    s.expectOpenFile(path).expectInformation(kSucceeded);
     EXPECT_TRUE(s.run([&] { s.import.offerStartUpImport([&] { ++tabShown; }); }));
     s.dialogs.verify();
     EXPECT_EQ(tabShown, 1);

@@ -8,6 +8,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -62,16 +63,22 @@ struct CatalogueStation {
     // Runs a handler the way the window does: an error goes to the general error report.
     bool run(const std::function<void()>& handler) { return runGuarded(dialogs, handler); }
 
+    // The open dialog of the import, on the root folder with the CSV filter, answered with path.
+    ScriptedDialogs& expectOpenFile(const QString& path) {
+        return dialogs.expectOpenFile(QDir::rootPath(), QStringLiteral("csv files (*.csv)|*.csv"),
+                                      path);
+    }
+
     // Chooses the file in the dialog, imports it and expects the outcome message.
     void importFile(const QString& path, const QString& outcome) {
-        dialogs.expectOpenFile(path).expectInformation(outcome);
+        expectOpenFile(path).expectInformation(outcome);
         run([&] { import.LoadCSVFileButtonClick(); });
         dialogs.verify();
     }
 
     // Imports the file and gives back the one information box it showed, whatever its text.
     QString importFileShowing(const QString& path) {
-        dialogs.expectOpenFile(path);
+        expectOpenFile(path);
         dialogs.keepInformation = true;
         dialogs.informations.clear();
         run([&] { import.LoadCSVFileButtonClick(); });

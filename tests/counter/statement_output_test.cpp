@@ -10,6 +10,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPageSize>
 #include <QRegularExpression>
@@ -25,6 +26,10 @@ namespace {
 
 const QString kQuestion =
     QStringLiteral("Czy na pewno wygenerować oświadczenie dla obecnych zakupów?");
+// The statement's title: its output dialog's, its document's and the name its save dialog
+// suggests, in the working directory with the PDF filter.
+const QString kTitle = QStringLiteral("OŚWIADCZENIE");
+const QString kPdfFilter = QStringLiteral("PDF Document (*.pdf)|*.pdf;");
 
 // The scripted dialogs, keeping every progress report as well.
 class Dialogs : public ScriptedDialogs {
@@ -106,9 +111,12 @@ TEST_F(StatementOutputTest, PdfFileHoldsTheWholeStatementOnOnePageWithItsFontsEm
     const QString path = dir_.filePath(QStringLiteral("oswiadczenie.pdf"));
     Dialogs dialogs;
     dialogs.expectQuestion(kQuestion, true)
-        .expectOutput(output(ReportOutput::Destination::File))
-        .expectSaveFile(path);
+        .expectOutput(kTitle, output(ReportOutput::Destination::File))
+        .expectSaveFile(QDir::currentPath(), kPdfFilter, kTitle, path);
+    // The statement is dated by the server: the day before or after it was generated.
+    const QString dateLineBefore = serverDateLine();
     generate(dialogs);
+    const QString dateLineAfter = serverDateLine();
     dialogs.verify();
     EXPECT_EQ(dialogs.progressReports, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}));
 
@@ -116,8 +124,11 @@ TEST_F(StatementOutputTest, PdfFileHoldsTheWholeStatementOnOnePageWithItsFontsEm
     EXPECT_EQ(qm::test::pdfPages(path), 1);
     EXPECT_EQ(qm::test::pdfTitle(path).toStdString(), "OŚWIADCZENIE");
     const QString text = qm::test::pdfText(path);
+    EXPECT_TRUE(text.contains(dateLineBefore) || text.contains(dateLineAfter))
+        << dateLineBefore.toStdString() << "\n"
+        << text.toStdString();
     for (const QString& expected :
-         {serverDateLine(), QStringLiteral("Do Pracodawcy:"), QStringLiteral("QXR Sp. z o.o."),
+         {QStringLiteral("Do Pracodawcy:"), QStringLiteral("QXR Sp. z o.o."),
           QStringLiteral("ul. Fabryczna 7"), QStringLiteral("43-385 Jasienica"),
           QStringLiteral("OŚWIADCZENIE"),
           QStringLiteral("W związku z zakupem od Pracodawcy następujących mebli:"),
@@ -192,27 +203,29 @@ TEST_F(StatementOutputTest, ProducingStatementsWritesNothingBeforeOrAfterACancel
         Dialogs dialogs;
         QStringList listed;
         dialogs.expectQuestion(kQuestion, true)
-            .expectOutput(output(ReportOutput::Destination::Preview))
-            .expectPreview([&](const qm::PrintableDocument& doc) {
-                const auto& drawn = dynamic_cast<const qm::printing::DrawnDocument&>(doc);
-                for (const auto& t : drawn.texts())
-                    if (t.row >= 19 && t.row <= 21)
-                        listed << t.text;
-            })
+            .expectOutput(kTitle, output(ReportOutput::Destination::Preview))
+            .expectPreview(kTitle,
+                           [&](const qm::PrintableDocument& doc) {
+                               const auto& drawn =
+                                   dynamic_cast<const qm::printing::DrawnDocument&>(doc);
+                               for (const auto& t : drawn.texts())
+                                   if (t.row >= 19 && t.row <= 21)
+                                       listed << t.text;
+                           })
             .expectQuestion(kQuestion, true)
-            .expectOutput(output(ReportOutput::Destination::Printer, 3))
-            .expectPrint()
+            .expectOutput(kTitle, output(ReportOutput::Destination::Printer, 3))
+            .expectPrint(kTitle, 3)
             .expectQuestion(kQuestion, true)
-            .expectOutput(output(ReportOutput::Destination::File))
-            .expectSaveFile(dir_.filePath(QStringLiteral("s.pdf")))
-            .expectPreview();
+            .expectOutput(kTitle, output(ReportOutput::Destination::File))
+            .expectSaveFile(QDir::currentPath(), kPdfFilter, kTitle,
+                            dir_.filePath(QStringLiteral("s.pdf")))
+            .expectPreview(kTitle);
         for (int i = 0; i < 3; ++i)
             generate(dialogs);
         showStatementPreview(dialogs, basketView, db_->settings());
         dialogs.verify();
         EXPECT_EQ(listed.join(QLatin1Char('|')).toStdString(),
                   "Sofa Łódź|12/8101/01|Fotel Łódź|12/8101/01|Komoda Żuraw|8102");
-        EXPECT_EQ(dialogs.shown()[5].text.toStdString(), "OŚWIADCZENIE x3");
         EXPECT_FALSE(connection_->transactionActive(qm::db::TransactionRole::OnlySave));
         EXPECT_EQ(basket_, basketBefore);
         EXPECT_EQ(basketView.rows(), 3);
@@ -255,9 +268,9 @@ TEST_F(StatementOutputTest, RefusingAtAnyDialogProducesNothing) {
         Dialogs dialogs;
         dialogs.expectQuestion(kQuestion, c.yes);
         if (c.asksOutput)
-            dialogs.expectOutput(c.chosen);
+            dialogs.expectOutput(kTitle, c.chosen);
         if (c.asksFile)
-            dialogs.expectSaveFile(QString());
+            dialogs.expectSaveFile(QDir::currentPath(), kPdfFilter, kTitle, QString());
         generate(dialogs);
         dialogs.verify();
         EXPECT_EQ(dialogs.shown().size(), 1u + c.asksOutput + c.asksFile);
@@ -285,8 +298,8 @@ TEST_F(StatementOutputTest, FailuresReachTheErrorReportWithTheProgressClosedAndN
             connection_->close();
         Dialogs dialogs;
         dialogs.expectQuestion(kQuestion, true)
-            .expectOutput(output(ReportOutput::Destination::File))
-            .expectSaveFile(c.path)
+            .expectOutput(kTitle, output(ReportOutput::Destination::File))
+            .expectSaveFile(QDir::currentPath(), kPdfFilter, kTitle, c.path)
             .expectError(QString::fromUtf8(c.error));
         EXPECT_FALSE(qm::runGuarded(dialogs, [&] { generate(dialogs); }));
         dialogs.verify();

@@ -16,7 +16,12 @@ inline QString runPoppler(const QString& tool, const QStringList& args) {
         ADD_FAILURE() << "cannot start " << tool.toStdString();
         return {};
     }
-    p.waitForFinished(60000);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(10000);
+        ADD_FAILURE() << tool.toStdString() << " did not end within 60 s";
+        return {};
+    }
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         ADD_FAILURE() << tool.toStdString()
                       << " failed: " << p.readAllStandardError().toStdString();

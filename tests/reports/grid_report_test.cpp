@@ -18,6 +18,7 @@ namespace {
 const QString kGenerate = QStringLiteral("Czy na pewno wygenerować raport?");
 const QString kWhichForm = QStringLiteral("Jaka forma raportu jest dla Ciebie odpowiednia?");
 const QStringList kFormCaptions{QStringLiteral("PDF"), QStringLiteral("CSV")};
+const QString kPdfFilter = QStringLiteral("PDF Document (*.pdf)|*.pdf;");
 const QString kCsvSaved =
     QStringLiteral("Plik z rozszerzeniem CSV został zapisany w lokalizacji, w której znajduje się "
                    "program (plik .exe), czyli: \r\n");
@@ -155,12 +156,14 @@ TEST_F(GridReportTest, PdfIsSavedWhereChosenAndOpenedOrItsPlaceTold) {
     for (const Road& road : {Road{"save cancelled", {}, false}, Road{"viewer opens it", path, true},
                              Road{"no viewer", path, false}}) {
         SCOPED_TRACE(road.what);
-        dialogs.clearShown();
+        // The save dialog: the working directory, the filter and the report name.
         dialogs.expectQuestion(kGenerate, true)
             .expectQuestion(kWhichForm, true, kFormCaptions)
-            .expectSaveFile(road.chosen);
+            .expectSaveFile(QDir::currentPath(), kPdfFilter,
+                            QStringLiteral("QXR_Uzyskane_bledy_podczas_importu_pliku_CSV"),
+                            road.chosen);
         if (!road.chosen.isEmpty())
-            dialogs.expectOpenDocument(road.viewer);
+            dialogs.expectOpenDocument(path, road.viewer);
         if (!road.chosen.isEmpty() && !road.viewer)
             dialogs.expectInformation(
                 QStringLiteral("Raport PDF został zapisany, ale nie udało się go otworzyć: brak "
@@ -168,21 +171,33 @@ TEST_F(GridReportTest, PdfIsSavedWhereChosenAndOpenedOrItsPlaceTold) {
                 QDir::toNativeSeparators(path));
         EXPECT_TRUE(run(*grid, ReportKind::ImportErrors));
         dialogs.verify();
-
-        // The save dialog: the working directory, the filter and the report name.
-        ASSERT_GE(dialogs.shown().size(), 3u);
-        EXPECT_EQ(
-            dialogs.shown()[2].text.toStdString(),
-            (QDir::currentPath() + QStringLiteral("|PDF Document (*.pdf)|*.pdf;|"
-                                                  "QXR_Uzyskane_bledy_podczas_importu_pliku_CSV"))
-                .toStdString());
         EXPECT_EQ(QFile::exists(path), !road.chosen.isEmpty());
-        if (!road.chosen.isEmpty()) {
-            EXPECT_EQ(dialogs.shown().at(3).text, path);
-        }
         EXPECT_EQ(entries(), QStringList());
         EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).size(),
                   road.chosen.isEmpty() ? 0 : 1);
+    }
+}
+
+TEST_F(GridReportTest, PdfSaveDialogSuggestsTheNameOfEachReport) {
+    const struct {
+        ReportKind kind;
+        const char* name;
+    } kinds[] = {
+        {ReportKind::AllWorkersSales, "QXR_Raport_sprzedazy_dla_wszystkich_pracownikow"},
+        {ReportKind::WorkerSales, "QXR_Raport_sprzedazy_dla_wybranego_pracownika"},
+        {ReportKind::DateRangeSales, "QXR_Raport_sprzedazy_dla_wybranego_zakresu_dat"},
+        {ReportKind::ImportErrors, "QXR_Uzyskane_bledy_podczas_importu_pliku_CSV"},
+        {ReportKind::Articles, "QXR_Wszystkie_artykuly_znajdujace_sie_w_bazie"},
+    };
+    const auto grid = errorList({QStringLiteral("Brak ceny")});
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.name);
+        dialogs.expectQuestion(kGenerate, true)
+            .expectQuestion(kWhichForm, true, kFormCaptions)
+            .expectSaveFile(QDir::currentPath(), kPdfFilter, QString::fromUtf8(k.name), QString());
+        EXPECT_TRUE(run(*grid, k.kind));
+        dialogs.verify();
+        EXPECT_EQ(entries(), QStringList());
     }
 }
 

@@ -197,7 +197,8 @@ TEST_F(SaleWindowTest, StatementPreviewDuringCompletionThenDecliningRecordsNothi
     const QStringList before = ordersOf(1202);
     bool previewed = false;
     dialogs_.expectQuestion(kStatementQuestion, true)
-        .expectPreview([&](const PrintableDocument&) { previewed = true; })
+        .expectPreview(QStringLiteral("OŚWIADCZENIE"),
+                       [&](const PrintableDocument&) { previewed = true; })
         .expectQuestion(kFinish, false);
     QTest::mouseClick(window_->FinalizeSellButton, Qt::LeftButton);
     EXPECT_TRUE(previewed);
@@ -214,12 +215,14 @@ TEST_F(SaleWindowTest, StatementButtonWritesTheBasketAsPdfAndChangesNothing) {
         QStringLiteral("Czy na pewno wygenerować oświadczenie dla obecnych zakupów?");
     dialogs_.expectQuestion(question, false);
     QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
-    dialogs_.expectQuestion(question, true).expectOutput(std::nullopt); // cancelled: nothing
+    const QString title = QStringLiteral("OŚWIADCZENIE");
+    dialogs_.expectQuestion(question, true).expectOutput(title, std::nullopt); // cancelled
     QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(pdf));
     dialogs_.expectQuestion(question, true)
-        .expectOutput(ReportOutput{ReportOutput::Destination::File, 1})
-        .expectSaveFile(pdf);
+        .expectOutput(title, ReportOutput{ReportOutput::Destination::File, 1})
+        .expectSaveFile(QDir::currentPath(), QStringLiteral("PDF Document (*.pdf)|*.pdf;"), title,
+                        pdf);
     QTest::mouseClick(window_->GenerateReportForSellButton, Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf));
     QProcess text;

@@ -33,6 +33,18 @@ const char* kindName(ScriptedDialogs::Kind k) {
     return "?";
 }
 
+// How each dialog is written down, for the script and for shown(): the parts joined by "|".
+QString openFileText(const QString& initialDir, const QString& filter) {
+    return initialDir + QLatin1Char('|') + filter;
+}
+QString saveFileText(const QString& initialDir, const QString& filter,
+                     const QString& suggestedName) {
+    return initialDir + QLatin1Char('|') + filter + QLatin1Char('|') + suggestedName;
+}
+QString printText(const QString& title, int copies) {
+    return title + QStringLiteral(" x%1").arg(copies);
+}
+
 } // namespace
 
 ScriptedDialogs& ScriptedDialogs::push(Step step) {
@@ -60,24 +72,46 @@ ScriptedDialogs& ScriptedDialogs::expectInput(const QString& caption, const QStr
                                               const QString& answer) {
     return push({Kind::Input, caption, {}, false, answer, prompt, {}, {}, {}});
 }
-ScriptedDialogs& ScriptedDialogs::expectOpenFile(const QString& answer) {
-    return push({Kind::OpenFile, {}, {}, false, answer, {}, {}, {}, {}});
+ScriptedDialogs& ScriptedDialogs::expectOpenFile(const QString& initialDir, const QString& filter,
+                                                 const QString& answer) {
+    return push(
+        {Kind::OpenFile, openFileText(initialDir, filter), {}, false, answer, {}, {}, {}, {}});
 }
-ScriptedDialogs& ScriptedDialogs::expectSaveFile(const QString& answer) {
-    return push({Kind::SaveFile, {}, {}, false, answer, {}, {}, {}, {}});
+ScriptedDialogs& ScriptedDialogs::expectSaveFile(const QString& initialDir, const QString& filter,
+                                                 const QString& suggestedName,
+                                                 const QString& answer) {
+    return push({Kind::SaveFile,
+                 saveFileText(initialDir, filter, suggestedName),
+                 {},
+                 false,
+                 answer,
+                 {},
+                 {},
+                 {},
+                 {}});
 }
-ScriptedDialogs& ScriptedDialogs::expectOutput(std::optional<qm::ReportOutput> answer) {
-    return push({Kind::Output, {}, {}, false, {}, {}, answer, {}, {}});
+ScriptedDialogs& ScriptedDialogs::expectOutput(const QString& title,
+                                               std::optional<qm::ReportOutput> answer) {
+    return push({Kind::Output, title, {}, false, {}, {}, answer, {}, {}});
 }
-ScriptedDialogs& ScriptedDialogs::expectPreview(Inspect inspect) {
-    return push({Kind::Preview, {}, {}, false, {}, {}, {}, std::move(inspect), {}});
+ScriptedDialogs& ScriptedDialogs::expectPreview(const QString& documentTitle, Inspect inspect) {
+    return push({Kind::Preview, documentTitle, {}, false, {}, {}, {}, std::move(inspect), {}});
 }
-ScriptedDialogs& ScriptedDialogs::expectPrint(Inspect inspect) {
-    return push({Kind::Print, {}, {}, false, {}, {}, {}, std::move(inspect), {}});
+ScriptedDialogs& ScriptedDialogs::expectPrint(const QString& documentTitle, int copies,
+                                              Inspect inspect) {
+    return push({Kind::Print,
+                 printText(documentTitle, copies),
+                 {},
+                 false,
+                 {},
+                 {},
+                 {},
+                 std::move(inspect),
+                 {}});
 }
 
-ScriptedDialogs& ScriptedDialogs::expectOpenDocument(bool opens) {
-    return push({Kind::OpenDocument, {}, {}, opens, {}, {}, {}, {}, {}});
+ScriptedDialogs& ScriptedDialogs::expectOpenDocument(const QString& path, bool opens) {
+    return push({Kind::OpenDocument, path, {}, opens, {}, {}, {}, {}, {}});
 }
 
 void ScriptedDialogs::verify() {
@@ -97,11 +131,9 @@ std::optional<ScriptedDialogs::Step> ScriptedDialogs::take(Kind kind, const QStr
         return std::nullopt;
     }
     Step step = script_.front();
-    const bool textMatches =
-        kind == Kind::Error ? text.contains(step.text)
-        : (kind == Kind::Question || kind == Kind::Information || kind == Kind::Input)
-            ? text == step.text
-            : true;
+    // The error report is matched by a part of its text (the server's own words follow the
+    // program's); every other dialog by its whole text.
+    const bool textMatches = kind == Kind::Error ? text.contains(step.text) : text == step.text;
     if (step.kind != kind || !textMatches ||
         (kind == Kind::Question && captions != step.captions)) {
         ADD_FAILURE() << "expected " << kindName(step.kind) << " \"" << step.text.toStdString()
@@ -142,14 +174,13 @@ QString ScriptedDialogs::inputBox(const QString& caption, const QString& prompt,
 }
 
 QString ScriptedDialogs::openFile(const QString& initialDir, const QString& filter) {
-    const auto step = take(Kind::OpenFile, initialDir + QLatin1Char('|') + filter);
+    const auto step = take(Kind::OpenFile, openFileText(initialDir, filter));
     return step ? step->answer : QString();
 }
 
 QString ScriptedDialogs::saveFile(const QString& initialDir, const QString& filter,
                                   const QString& suggestedName) {
-    const auto step = take(Kind::SaveFile, initialDir + QLatin1Char('|') + filter +
-                                               QLatin1Char('|') + suggestedName);
+    const auto step = take(Kind::SaveFile, saveFileText(initialDir, filter, suggestedName));
     return step ? step->answer : QString();
 }
 
@@ -165,7 +196,7 @@ void ScriptedDialogs::printPreview(const qm::PrintableDocument& document) {
 }
 
 void ScriptedDialogs::print(const qm::PrintableDocument& document, int copies) {
-    const auto step = take(Kind::Print, document.title() + QStringLiteral(" x%1").arg(copies));
+    const auto step = take(Kind::Print, printText(document.title(), copies));
     if (step && step->inspect)
         step->inspect(document);
 }

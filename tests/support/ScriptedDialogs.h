@@ -9,7 +9,9 @@
 namespace qm::test {
 
 // The dialog seam for tests: every dialog the program opens must have been expected, in order,
-// with its exact text; the queued answer is given back. A dialog that was not expected, or
+// with its exact text (for file dialogs the folder, the filter and the suggested name; for the
+// output dialog its title; for previews and printing the document's title and the copies); the
+// queued answer is given back. A dialog that was not expected, or
 // whose text differs, fails the running test and is answered with a refusal.
 class ScriptedDialogs : public qm::Dialogs {
 public:
@@ -44,14 +46,19 @@ public:
     ScriptedDialogs& expectError(const QString& containing = {});
     ScriptedDialogs& expectInput(const QString& caption, const QString& prompt,
                                  const QString& answer);
-    ScriptedDialogs& expectOpenFile(const QString& answer);
-    ScriptedDialogs& expectSaveFile(const QString& answer);
-    ScriptedDialogs& expectOutput(std::optional<qm::ReportOutput> answer);
-    ScriptedDialogs& expectPreview(Inspect inspect = {});
-    ScriptedDialogs& expectPrint(Inspect inspect = {});
-    // The desktop's viewer asked to open a file; `opens` tells whether one could. The path asked
-    // for is in shown().
-    ScriptedDialogs& expectOpenDocument(bool opens);
+    // The file dialogs, opened on the folder with the filter (and the suggested name), answered
+    // with a path; an empty answer is the dialog cancelled.
+    ScriptedDialogs& expectOpenFile(const QString& initialDir, const QString& filter,
+                                    const QString& answer);
+    ScriptedDialogs& expectSaveFile(const QString& initialDir, const QString& filter,
+                                    const QString& suggestedName, const QString& answer);
+    // The output dialog of a report with its title; std::nullopt is the dialog cancelled.
+    ScriptedDialogs& expectOutput(const QString& title, std::optional<qm::ReportOutput> answer);
+    // The preview or the printing of a document with the given title (and number of copies).
+    ScriptedDialogs& expectPreview(const QString& documentTitle, Inspect inspect = {});
+    ScriptedDialogs& expectPrint(const QString& documentTitle, int copies, Inspect inspect = {});
+    // The desktop's viewer asked to open the file at path; `opens` tells whether one could.
+    ScriptedDialogs& expectOpenDocument(const QString& path, bool opens);
 
     // Every expected dialog was shown.
     bool finished() const { return script_.empty(); }

@@ -4,8 +4,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryFile>
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
+#include <sys/types.h>
 
 namespace qm::test {
 
@@ -24,7 +28,13 @@ QString run(const QString& program, const QStringList& args, const QByteArray& i
     if (!input.isEmpty())
         p.write(input);
     p.closeWriteChannel();
-    p.waitForFinished(120000);
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished(10000);
+        throw std::runtime_error((program + " " + args.join(' ') + " did not end within 120 s:\n" +
+                                  QString::fromUtf8(p.readAll()))
+                                     .toStdString());
+    }
     const QString out = QString::fromUtf8(p.readAll());
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         throw std::runtime_error(
@@ -105,7 +115,8 @@ TestDatabase& TestDatabase::shared() {
 
 namespace qm::test {
 
-UncommittedChange::UncommittedChange(const TestDatabase& db, const QString& statement)
+UncommittedChange::UncommittedChange(const TestDatabase& db, const QString& statement,
+                                     int maxHoldMs)
     : isql_(std::make_unique<QProcess>()) {
     isql_->setProcessChannelMode(QProcess::MergedChannels);
     isql_->start(QStringLiteral("isql-fb"),
@@ -124,9 +135,28 @@ UncommittedChange::UncommittedChange(const TestDatabase& db, const QString& stat
     }
     if (seen.contains("Statement failed") || seen.contains("SQLSTATE"))
         throw std::runtime_error("the held change failed: " + seen.toStdString());
+    // The process is not touched from the watchdog's thread, only signalled by its id.
+    const auto pid = static_cast<pid_t>(isql_->processId());
+    watchdog_ = std::thread([this, pid, maxHoldMs] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!released_.wait_for(lock, std::chrono::milliseconds(maxHoldMs),
+                                [this] { return ending_; })) {
+            expired_ = true;
+            ::kill(pid, SIGKILL);
+        }
+    });
 }
 
 UncommittedChange::~UncommittedChange() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ending_ = true;
+    }
+    released_.notify_all();
+    watchdog_.join();
+    if (expired_)
+        ADD_FAILURE() << "another client's uncommitted change was still held after its time ran "
+                         "out: something waited for it";
     isql_->write("ROLLBACK;\nQUIT;\n");
     isql_->closeWriteChannel();
     if (!isql_->waitForFinished(20000))

@@ -4,7 +4,10 @@
 
 #include <QProcess>
 #include <QString>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace qm::test {
 
@@ -36,15 +39,26 @@ private:
 
 // Another client's change left uncommitted while the object lives: isql-fb runs the statement in
 // an open transaction, holding its row locks, and rolls it back at the end.
+//
+// The hold lasts at most maxHoldMs: a write of the program that waits for the held rows instead
+// of being refused would otherwise hang the test. When the time runs out, the other client is
+// killed (the server then lets its rows go) and the running test fails.
 class UncommittedChange {
 public:
-    UncommittedChange(const TestDatabase& db, const QString& statement);
+    static constexpr int kMaxHoldMs = 20000;
+
+    UncommittedChange(const TestDatabase& db, const QString& statement, int maxHoldMs = kMaxHoldMs);
     ~UncommittedChange();
     UncommittedChange(const UncommittedChange&) = delete;
     UncommittedChange& operator=(const UncommittedChange&) = delete;
 
 private:
     std::unique_ptr<QProcess> isql_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool ending_ = false;
+    bool expired_ = false;
+    std::thread watchdog_;
 };
 
 QString sourceDir();
