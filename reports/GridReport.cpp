@@ -4,6 +4,7 @@
 #include "core/GridTable.h"
 #include "printing/CsvOutput.h"
 #include "printing/PdfOutput.h"
+#include "printing/ReportRoad.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,11 +24,10 @@ const QString kCsvSaved =
 const QString kPdfNotOpened =
     QStringLiteral("Raport PDF został zapisany, ale nie udało się go otworzyć: brak programu do "
                    "przeglądania plików PDF. Plik raportu: ");
-const QString kPdfFilter = QStringLiteral("PDF Document (*.pdf)|*.pdf;");
 const QString kProgress = QStringLiteral("Generowanie raportu…");
 
 void writePdfReport(Dialogs& dialogs, const GridTable& grid, ReportKind kind) {
-    const QString path = dialogs.saveFile(QDir::currentPath(), kPdfFilter, reportName(kind));
+    const QString path = printing::askPdfPath(dialogs, reportName(kind));
     if (path.isEmpty())
         return;
     {
