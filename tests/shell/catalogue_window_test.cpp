@@ -31,6 +31,8 @@ using qm::test::TestDatabase;
 
 namespace {
 
+const QString kCsvFilter = QStringLiteral("csv files (*.csv)|*.csv");
+
 const QString kWithErrors =
     QStringLiteral("Import danych powiódł się pomimo pewnych błędów. Błędne rekordy nie zostały "
                    "zaimportowane.");
@@ -118,7 +120,7 @@ TEST_F(CatalogueWindowTest, ImportButtonRegistersNewArticlesAndListsTheRejectedO
 
     const QString file = articleFile(8401);
     dialogs_.clearShown();
-    dialogs_.expectOpenFile(file).expectInformation(kWithErrors);
+    dialogs_.expectOpenFile(QDir::rootPath(), kCsvFilter, file).expectInformation(kWithErrors);
     QTest::mouseClick(window_->LoadCSVFileButton, Qt::LeftButton);
     dialogs_.verify();
     ASSERT_FALSE(dialogs_.shown().empty());
@@ -128,7 +130,7 @@ TEST_F(CatalogueWindowTest, ImportButtonRegistersNewArticlesAndListsTheRejectedO
               (QStringList{"POWOD BLEDU", "ODWO_ID", "KOD", "NAZWA"}));
     EXPECT_EQ(shownRows(window_->cxImportCSVReportGrid), rejected());
     EXPECT_TRUE(window_->GenerateReportImportCSVButton->isEnabled());
-    EXPECT_EQ(stored(8300, 8499),
+    EXPECT_EQ(stored(8300, 8409),
               (QStringList{"8301|K1|Stół Dębowy|100.00", "8401|N1|Komoda Świerk|450.00",
                            "8402|N2|Regał Łoś|310.50"}));
 
@@ -143,7 +145,8 @@ TEST_F(CatalogueWindowTest, ImportButtonRegistersNewArticlesAndListsTheRejectedO
     EXPECT_EQ(csv.mid(1), shown);
 
     // A cancelled dialog empties the list and takes the report away.
-    dialogs_.expectOpenFile(QString()).expectInformation(QStringLiteral("Wybierz plik CSV"));
+    dialogs_.expectOpenFile(QDir::rootPath(), kCsvFilter, QString())
+        .expectInformation(QStringLiteral("Wybierz plik CSV"));
     QTest::mouseClick(window_->LoadCSVFileButton, Qt::LeftButton);
     dialogs_.verify();
     EXPECT_TRUE(shownRows(window_->cxImportCSVReportGrid).isEmpty());
@@ -155,7 +158,7 @@ TEST_F(CatalogueWindowTest, StartQuestionAnsweredYesImportsOnTheImportTab) {
     const QString file = articleFile(8411);
     dialogs_.expectQuestion(kLoadWorkers, false)
         .expectQuestion(kImport, true)
-        .expectOpenFile(file)
+        .expectOpenFile(QDir::rootPath(), kCsvFilter, file)
         .expectInformation(kWithErrors);
     window_->show();
     qm::test::waitForStartQuestions(*window_);

@@ -5,6 +5,7 @@
 #include "TabHarness.h"
 #include "WindowHarness.h"
 #include "printing/Poppler.h"
+#include "printing/ReportRoad.h"
 
 #include <gtest/gtest.h>
 
@@ -175,8 +176,9 @@ TEST_F(SalesReportWindowTest, AllWorkersListedSortedByTheOperatorAndWrittenAsSho
     dialogs_.clearShown();
     dialogs_.expectQuestion(kGenerateReport, true)
         .expectQuestion(kReportForm, true, kReportFormCaptions)
-        .expectSaveFile(pdf)
-        .expectOpenDocument(true);
+        .expectSaveFile(QDir::currentPath(), qm::printing::kPdfFilter,
+                        QStringLiteral("QXR_Raport_sprzedazy_dla_wszystkich_pracownikow"), pdf)
+        .expectOpenDocument(pdf, true);
     QTest::mouseClick(window_->GenerateReportButton, Qt::LeftButton);
     dialogs_.verify();
     ASSERT_TRUE(QFile::exists(pdf));
