@@ -3,6 +3,7 @@
 // Run on demand: build/bench/bench_catalogue [records] [rounds] [articles]
 //   records: records of each import file (default 10000); rounds: imports of each kind after
 //   the warm-up (default 2); articles: articles listed by the refresh (default 50000).
+#include "BareAttachment.h"
 #include "BenchSupport.h"
 #include "catalogue/ArticleImport.h"
 #include "catalogue/ArticleList.h"
@@ -77,29 +78,9 @@ QByteArray importFile(int first, int n) {
 // read-committed no-wait transaction for the checks, never committed, and a read-committed
 // no-wait write transaction started for each write and committed right after it. Both
 // statements are prepared once.
-class BareClient {
+class BareClient : public qm::bench::BareAttachment {
 public:
-    explicit BareClient(const qm::db::DeploymentSettings& s)
-        : master_(fb_get_master_interface()), status_(master_->getStatus()), st_(status_) {
-        IUtil* util = master_->getUtilInterface();
-        dpb_ = util->getXpbBuilder(&st_, IXpbBuilder::DPB, nullptr, 0);
-        dpb_->insertString(&st_, isc_dpb_user_name, s.user.toUtf8().constData());
-        dpb_->insertString(&st_, isc_dpb_password, s.password.toUtf8().constData());
-        dpb_->insertString(&st_, isc_dpb_lc_ctype, "WIN1250");
-        provider_ = master_->getDispatcher();
-        att_ = provider_->attachDatabase(&st_, s.connectionString().toUtf8().constData(),
-                                         dpb_->getBufferLength(&st_), dpb_->getBuffer(&st_));
-        readTpb_ = util->getXpbBuilder(&st_, IXpbBuilder::TPB, nullptr, 0);
-        writeTpb_ = util->getXpbBuilder(&st_, IXpbBuilder::TPB, nullptr, 0);
-        for (auto tag : {isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait}) {
-            readTpb_->insertTag(&st_, tag);
-            writeTpb_->insertTag(&st_, tag);
-        }
-        readTpb_->insertTag(&st_, isc_tpb_read);
-        writeTpb_->insertTag(&st_, isc_tpb_write);
-        load_ = att_->startTransaction(&st_, readTpb_->getBufferLength(&st_),
-                                       readTpb_->getBuffer(&st_));
-
+    explicit BareClient(const qm::db::DeploymentSettings& s) : BareAttachment(s) {
         check_ = att_->prepare(&st_, load_, 0,
                                "SELECT * FROM CHECK_DATA_BEFORE_IMPORT(?, ?, ?, ?, ?, ?, ?, ?)",
                                SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
@@ -129,13 +110,6 @@ public:
         checkOut_->release();
         checkIn_->release();
         check_->free(&st_);
-        load_->rollback(&st_);
-        att_->detach(&st_);
-        provider_->release();
-        writeTpb_->dispose();
-        readTpb_->dispose();
-        dpb_->dispose();
-        status_->dispose();
     }
     BareClient(const BareClient&) = delete;
     BareClient& operator=(const BareClient&) = delete;
@@ -233,15 +207,6 @@ private:
         std::memcpy(at + sizeof len, text.constData(), len);
     }
 
-    IMaster* master_;
-    IStatus* status_;
-    ThrowStatusWrapper st_;
-    IXpbBuilder* dpb_ = nullptr;
-    IXpbBuilder* readTpb_ = nullptr;
-    IXpbBuilder* writeTpb_ = nullptr;
-    IProvider* provider_ = nullptr;
-    IAttachment* att_ = nullptr;
-    ITransaction* load_ = nullptr;
     IStatement* check_ = nullptr;
     IMessageMetadata* checkIn_ = nullptr;
     IMessageMetadata* checkOut_ = nullptr;

@@ -4,6 +4,7 @@
 // statement prepared once and reused, to see what caching it would save.
 // Run on demand: build/bench/bench_counter [iterations] [rounds]
 //   iterations: scans (default 2000); rounds: completions of the 20-entry basket (default 30).
+#include "BareAttachment.h"
 #include "BenchSupport.h"
 #include "core/Dialogs.h"
 #include "core/GridTable.h"
@@ -56,30 +57,9 @@ std::string basketLabel(int k) {
 // One attachment of the bare client, set up as the program sets up its own: a read-only
 // read-committed no-wait transaction for lookups that is never committed, and a read-committed
 // no-wait write transaction started for each write and committed right after it.
-class BareClient {
+class BareClient : public qm::bench::BareAttachment {
 public:
-    explicit BareClient(const qm::db::DeploymentSettings& s)
-        : master_(fb_get_master_interface()), status_(master_->getStatus()), st_(status_) {
-        IUtil* util = master_->getUtilInterface();
-        dpb_ = util->getXpbBuilder(&st_, IXpbBuilder::DPB, nullptr, 0);
-        dpb_->insertString(&st_, isc_dpb_user_name, s.user.toUtf8().constData());
-        dpb_->insertString(&st_, isc_dpb_password, s.password.toUtf8().constData());
-        dpb_->insertString(&st_, isc_dpb_lc_ctype, "WIN1250");
-        provider_ = master_->getDispatcher();
-        att_ = provider_->attachDatabase(&st_, s.connectionString().toUtf8().constData(),
-                                         dpb_->getBufferLength(&st_), dpb_->getBuffer(&st_));
-
-        readTpb_ = util->getXpbBuilder(&st_, IXpbBuilder::TPB, nullptr, 0);
-        writeTpb_ = util->getXpbBuilder(&st_, IXpbBuilder::TPB, nullptr, 0);
-        for (auto tag : {isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait}) {
-            readTpb_->insertTag(&st_, tag);
-            writeTpb_->insertTag(&st_, tag);
-        }
-        readTpb_->insertTag(&st_, isc_tpb_read);
-        writeTpb_->insertTag(&st_, isc_tpb_write);
-        load_ = att_->startTransaction(&st_, readTpb_->getBufferLength(&st_),
-                                       readTpb_->getBuffer(&st_));
-
+    explicit BareClient(const qm::db::DeploymentSettings& s) : BareAttachment(s) {
         lookup_ = att_->prepare(&st_, load_, 0, "SELECT * FROM GET_PRODUCT_INFO(?)", SQL_DIALECT_V6,
                                 IStatement::PREPARE_PREFETCH_METADATA);
         lookupIn_ = textMessage({32});
@@ -122,13 +102,6 @@ public:
         lookupOut_->release();
         lookupIn_->release();
         lookup_->free(&st_);
-        load_->rollback(&st_);
-        att_->detach(&st_);
-        provider_->release();
-        writeTpb_->dispose();
-        readTpb_->dispose();
-        dpb_->dispose();
-        status_->dispose();
     }
 
     BareClient(const BareClient&) = delete;
@@ -251,20 +224,6 @@ private:
         putText(writeIn_, writeInBuf_, 3, name);
     }
 
-    ITransaction* startWrite() {
-        return att_->startTransaction(&st_, writeTpb_->getBufferLength(&st_),
-                                      writeTpb_->getBuffer(&st_));
-    }
-
-    IMaster* master_;
-    IStatus* status_;
-    ThrowStatusWrapper st_;
-    IXpbBuilder* dpb_ = nullptr;
-    IXpbBuilder* readTpb_ = nullptr;
-    IXpbBuilder* writeTpb_ = nullptr;
-    IProvider* provider_ = nullptr;
-    IAttachment* att_ = nullptr;
-    ITransaction* load_ = nullptr;
     IStatement* lookup_ = nullptr;
     IMessageMetadata* lookupIn_ = nullptr;
     IMessageMetadata* lookupOut_ = nullptr;
