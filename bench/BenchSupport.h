@@ -3,10 +3,18 @@
 #include "core/Dialogs.h"
 
 #include <chrono>
+#include <stdexcept>
+#include <string>
 
 namespace qm::bench {
 
 using Clock = std::chrono::steady_clock;
+
+// Stops the benchmark when what it measures was not set up as it assumes.
+inline void require(bool condition, const char* what) {
+    if (!condition)
+        throw std::runtime_error(std::string("benchmark precondition failed: ") + what);
+}
 
 inline double seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();

@@ -27,14 +27,10 @@
 
 using namespace Firebird;
 using qm::bench::Clock;
+using qm::bench::require;
 using qm::bench::seconds;
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (!condition)
-        throw std::runtime_error(std::string("benchmark precondition failed: ") + what);
-}
 
 constexpr unsigned kWin1250 = 51;
 

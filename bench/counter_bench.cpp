@@ -31,16 +31,12 @@
 
 using namespace Firebird;
 using qm::bench::Clock;
+using qm::bench::require;
 using qm::bench::seconds;
 using qm::bench::YesDialogs;
 using qm::counter::SaleCounter;
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (!condition)
-        throw std::runtime_error(std::string("benchmark precondition failed: ") + what);
-}
 
 constexpr unsigned kWin1250 = 51;
 constexpr int kBasketSize = 20;

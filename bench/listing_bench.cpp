@@ -2,6 +2,7 @@
 // purchases listed with a directory of 50,000 workers, from the click to a filled grid, against
 // the bare client fetching the same procedure's rows; and the peak memory of the process.
 // Run on demand: build/bench/bench_listing [rounds]
+#include "BareAttachment.h"
 #include "BenchSupport.h"
 #include "core/GridTable.h"
 #include "db/Catalogue.h"
@@ -23,15 +24,11 @@
 
 using namespace Firebird;
 using qm::bench::Clock;
+using qm::bench::require;
 using qm::bench::seconds;
 using qm::bench::YesDialogs;
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (!condition)
-        throw std::runtime_error(std::string("benchmark precondition failed: ") + what);
-}
 
 constexpr int kWorkers = 50'000;
 constexpr int kPurchases = 100'000;
@@ -67,26 +64,11 @@ SET TERM ; ^)";
 
 // The bare client on its own connection: the same SQL, prepared once, every row fetched into the
 // client's message buffer and nothing else.
-class BareFetch {
+class BareFetch : public qm::bench::BareAttachment {
 public:
-    explicit BareFetch(const qm::db::DeploymentSettings& s)
-        : master_(fb_get_master_interface()), st_(master_->getStatus()) {
-        IUtil* util = master_->getUtilInterface();
-        IXpbBuilder* dpb = util->getXpbBuilder(&st_, IXpbBuilder::DPB, nullptr, 0);
-        dpb->insertString(&st_, isc_dpb_user_name, s.user.toUtf8().constData());
-        dpb->insertString(&st_, isc_dpb_password, s.password.toUtf8().constData());
-        dpb->insertString(&st_, isc_dpb_lc_ctype, "WIN1250");
-        provider_ = master_->getDispatcher();
-        att_ = provider_->attachDatabase(&st_, s.connectionString().toUtf8().constData(),
-                                         dpb->getBufferLength(&st_), dpb->getBuffer(&st_));
-        dpb->dispose();
-        IXpbBuilder* tpb = util->getXpbBuilder(&st_, IXpbBuilder::TPB, nullptr, 0);
-        for (auto tag : {isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait})
-            tpb->insertTag(&st_, tag);
-        tra_ = att_->startTransaction(&st_, tpb->getBufferLength(&st_), tpb->getBuffer(&st_));
-        tpb->dispose();
+    explicit BareFetch(const qm::db::DeploymentSettings& s) : BareAttachment(s) {
         stmt_ = att_->prepare(
-            &st_, tra_, 0, qm::db::Catalogue::defOf(&qm::db::Catalogue::ibcspGetWorkersOrders).sql,
+            &st_, load_, 0, qm::db::Catalogue::defOf(&qm::db::Catalogue::ibcspGetWorkersOrders).sql,
             SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         out_ = stmt_->getOutputMetadata(&st_);
         buffer_.resize(out_->getMessageLength(&st_));
@@ -94,13 +76,10 @@ public:
     ~BareFetch() {
         out_->release();
         stmt_->free(&st_);
-        tra_->rollback(&st_);
-        att_->detach(&st_);
-        provider_->release();
     }
 
     int fetchAll() {
-        IResultSet* rs = stmt_->openCursor(&st_, tra_, nullptr, nullptr, out_, 0);
+        IResultSet* rs = stmt_->openCursor(&st_, load_, nullptr, nullptr, out_, 0);
         int rows = 0;
         while (rs->fetchNext(&st_, buffer_.data()) == IStatus::RESULT_OK)
             ++rows;
@@ -109,11 +88,6 @@ public:
     }
 
 private:
-    IMaster* master_;
-    ThrowStatusWrapper st_;
-    IProvider* provider_ = nullptr;
-    IAttachment* att_ = nullptr;
-    ITransaction* tra_ = nullptr;
     IStatement* stmt_ = nullptr;
     IMessageMetadata* out_ = nullptr;
     std::vector<unsigned char> buffer_;

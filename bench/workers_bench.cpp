@@ -19,15 +19,11 @@
 #include <vector>
 
 using qm::bench::Clock;
+using qm::bench::require;
 using qm::bench::seconds;
 using qm::bench::YesDialogs;
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (!condition)
-        throw std::runtime_error(std::string("benchmark precondition failed: ") + what);
-}
 
 constexpr int kWorkers = 50'000;
 constexpr int kFirstId = 100'000;
