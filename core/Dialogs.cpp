@@ -45,25 +45,36 @@ bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
     return false;
 }
 
-DelayedProgress::DelayedProgress(Dialogs& dialogs, QString text, int delayMs)
-    : dialogs_(dialogs), text_(std::move(text)), delayMs_(delayMs) {
+DelayedProgress::DelayedProgress(Dialogs& dialogs, QString text, int delayMs,
+                                 const QElapsedTimer* since)
+    : dialogs_(dialogs), text_(std::move(text)), delayMs_(delayMs), since_(since) {
     timer_.start();
 }
 
 DelayedProgress::~DelayedProgress() {
-    if (shown_)
+    if (!shown_)
+        return;
+    try {
         dialogs_.progress(text_, total_, total_);
+    } catch (...) {
+        // Closing the window must not replace the error that ended the work.
+    }
 }
 
 void DelayedProgress::step(int done, int total) {
-    if (total <= 0)
-        return;
+    if (total <= 0 || done >= total)
+        return; // the guard closes the window when the work is over
     total_ = total;
-    if (!shown_ && timer_.elapsed() < delayMs_)
+    const qint64 now = elapsed();
+    if (!shown_) {
+        if (now < delayMs_)
+            return;
+        shown_ = true;
+    } else if (now - lastShownMs_ < kStepMs) {
         return;
-    shown_ = true;
-    // done == total would close the window; the guard closes it when the work is over.
-    dialogs_.progress(text_, std::min(done, total - 1), total);
+    }
+    lastShownMs_ = now;
+    dialogs_.progress(text_, done, total);
 }
 
 bool isNumber(const QString& text) {

@@ -75,13 +75,15 @@ public:
 };
 
 // The progress window of a piece of work that may be long: nothing is shown while the work is
-// quicker than the delay; once shown, the window follows each step and is closed when the guard
-// goes, however the work ends.
+// quicker than the delay (counted from `since` when given, else from the guard's making); once
+// shown, the window follows the steps, at most every tenth of a second, and is closed when the
+// guard goes, however the work ends.
 class DelayedProgress {
 public:
     static constexpr int kDefaultDelayMs = 500;
 
-    DelayedProgress(Dialogs& dialogs, QString text, int delayMs = kDefaultDelayMs);
+    DelayedProgress(Dialogs& dialogs, QString text, int delayMs = kDefaultDelayMs,
+                    const QElapsedTimer* since = nullptr);
     ~DelayedProgress();
     DelayedProgress(const DelayedProgress&) = delete;
     DelayedProgress& operator=(const DelayedProgress&) = delete;
@@ -91,11 +93,16 @@ public:
     bool shown() const { return shown_; }
 
 private:
+    static constexpr qint64 kStepMs = 100;
+    qint64 elapsed() const { return since_ ? since_->elapsed() : timer_.elapsed(); }
+
     Dialogs& dialogs_;
     QString text_;
     int delayMs_;
     QElapsedTimer timer_;
+    const QElapsedTimer* since_;
     bool shown_ = false;
+    qint64 lastShownMs_ = 0;
     int total_ = 1;
 };
 

@@ -27,9 +27,6 @@ const QString kNoPurchases =
     QStringLiteral("Brak podanego ID pracownika w bazie zakupionych rzeczy");
 const QString kProgressText = QStringLiteral("Wczytywanie listy zakupów...");
 
-// How often an open progress dialog is moved on.
-constexpr qint64 kProgressStepMs = 100;
-
 int columnOf(const GridTable& grid, const char* caption) {
     const int index = grid.columnIndex(QString::fromUtf8(caption));
     if (index < 0)
@@ -41,50 +38,6 @@ int columnOf(const GridTable& grid, const char* caption) {
 class WalkFault : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-};
-
-// The modal progress of a long listing: shown once the listing has run longer than the delay,
-// moved on now and then, and closed when the guard goes, whichever way the walk ends.
-class ProgressGuard {
-public:
-    ProgressGuard(Dialogs& dialogs, const QElapsedTimer& started, std::chrono::milliseconds delay,
-                  int total)
-        : dialogs_(dialogs), started_(started), delayMs_(delay.count()), total_(total) {}
-    ~ProgressGuard() {
-        if (!shown_)
-            return;
-        try {
-            dialogs_.progress(kProgressText, total_, total_);
-        } catch (...) {
-            // Closing a dialog must not replace the error that ended the walk.
-        }
-    }
-    ProgressGuard(const ProgressGuard&) = delete;
-    ProgressGuard& operator=(const ProgressGuard&) = delete;
-
-    // done rows of total are listed.
-    void advance(int done) {
-        if (done >= total_)
-            return; // the guard closes it
-        const qint64 elapsed = started_.elapsed();
-        if (!shown_) {
-            if (elapsed < delayMs_)
-                return;
-            shown_ = true;
-        } else if (elapsed - lastShownMs_ < kProgressStepMs) {
-            return;
-        }
-        lastShownMs_ = elapsed;
-        dialogs_.progress(kProgressText, done, total_);
-    }
-
-private:
-    Dialogs& dialogs_;
-    const QElapsedTimer& started_;
-    qint64 delayMs_;
-    int total_;
-    bool shown_ = false;
-    qint64 lastShownMs_ = 0;
 };
 
 // The grid in bulk mode while the guard lives, once begun: the views are told once, at the end.
@@ -261,7 +214,7 @@ void SalesListing::fill(db::Procedure& p, int count, const QString& failureMessa
     bool buttonEnabled = false;
     bool complete = false;
     try {
-        ProgressGuard progress(dialogs_, started_, progressDelay_, count);
+        DelayedProgress progress(dialogs_, kProgressText, int(progressDelay_.count()), &started_);
         BulkGuard bulk(grid_);
         for (int n = 1; n <= count; ++n) {
             if (n >= 2 && !p.next())
@@ -286,7 +239,7 @@ void SalesListing::fill(db::Procedure& p, int count, const QString& failureMessa
             // The first row goes to the views at once (a notice about the directory may be
             // showing over them); the rest in one go.
             bulk.begin();
-            progress.advance(n);
+            progress.step(n, count);
         }
         if (p.fetchedRows() > std::max(count, 0))
             throw WalkFault("more rows than the count column says");
