@@ -66,6 +66,19 @@ qm_start_server() {
     qm_die "the Firebird server does not accept connections on 127.0.0.1:$QM_FB_PORT after 30 s"
 }
 
+# Stops the Firebird guardian and the server it watches, then waits until the port is closed. A
+# test that takes the server away uses it, and qm_start_server brings the server back.
+qm_stop_server() {
+    pkill -x fbguard 2>/dev/null || true
+    pkill -KILL -x firebird 2>/dev/null || true
+    local i
+    for ((i = 0; i < 300; i++)); do
+        if ! qm_port_open && ! pgrep -x firebird >/dev/null; then return 0; fi
+        sleep 0.1
+    done
+    qm_die "the Firebird server still runs after 30 s"
+}
+
 qm_sysdba_password() {
     [[ -r $QM_SYSDBA_PASSWORD_FILE ]] ||
         qm_die "cannot read $QM_SYSDBA_PASSWORD_FILE (is firebird3.0-server installed?)" || return
