@@ -114,8 +114,9 @@ QString field(QString text) {
     return text;
 }
 
-QString firstLine(const QString& text) {
-    return text.section(QLatin1Char('\n'), 0, 0);
+// The first line of a box's text as a report line carries it (line breaks shown as " / ").
+QString firstLine(const QString& reported) {
+    return reported.section(QStringLiteral(" / "), 0, 0);
 }
 
 struct Options {
@@ -314,8 +315,7 @@ private:
         for (const auto& e : shown)
             if (e.kind != Kind::Question)
                 line({e.kind == Kind::Error ? QStringLiteral("error") : QStringLiteral("notice"),
-                      QString::number(e.at), QString::fromLatin1(where),
-                      field(e.kind == Kind::Error ? firstLine(e.text) : e.text)});
+                      QString::number(e.at), QString::fromLatin1(where), field(e.text)});
         return shown;
     }
 
@@ -568,7 +568,8 @@ public:
         : lock_(qm::db::DbError(QString(), {isc_lock_conflict}, QString()).advice()),
           lost_(qm::db::DbError(QString(), {isc_network_error}, QString()).advice()) {}
     enum Kind { LockConflict, ConnectionLost, Other };
-    Kind of(const QString& first) const {
+    Kind of(const QString& reported) const {
+        const QString first = firstLine(reported);
         if (first == lock_)
             return LockConflict;
         if (first == lost_)
@@ -747,7 +748,8 @@ int runStress(Options o) {
     long purchases = 0, tries = 0, completions = 0;
     std::map<QString, long> fates;
     long errorsBy[3][3] = {}; // [where: scan, completion, cancel][kind]
-    std::map<QString, long> otherErrors, noticeTexts;
+    std::map<QString, long> noticeTexts;
+    std::map<QString, std::pair<long, QString>> otherErrors; // first line -> count, an example
     QSet<QString> countedRecorded, countedDropped, countedOther;
     QStringList anomalies;
     std::vector<qint64> tryMs;
@@ -790,8 +792,11 @@ int runStress(Options o) {
             const int where = int(std::min<std::ptrdiff_t>(at - std::begin(places), 2));
             const auto kind = kinds.of(e.text);
             ++errorsBy[where][kind];
-            if (kind == ErrorKinds::Other)
-                ++otherErrors[e.text];
+            if (kind == ErrorKinds::Other) {
+                auto& [n, example] = otherErrors[firstLine(e.text)];
+                ++n;
+                example = e.text;
+            }
         }
         for (const Box& n : r.notices)
             ++noticeTexts[n.where + QStringLiteral(": ") + n.text.left(100)];
@@ -816,8 +821,9 @@ int runStress(Options o) {
                     "%ld)\n",
                     kindNames[k], errorsBy[0][k] + errorsBy[1][k] + errorsBy[2][k], errorsBy[0][k],
                     errorsBy[1][k], errorsBy[2][k]);
-    for (const auto& [text, n] : otherErrors)
-        std::printf("  %5ld x %s\n", n, text.left(110).toUtf8().constData());
+    for (const auto& [first, seen] : otherErrors)
+        std::printf("  %5ld x %s\n          e.g. %s\n", seen.first, first.toUtf8().constData(),
+                    seen.second.left(200).toUtf8().constData());
     for (const auto& [text, n] : noticeTexts)
         std::printf("notice %5ld x %s\n", n, text.toUtf8().constData());
     std::printf("sales: %ld recorded entries, %.2f per second over the %d s; completion that "
