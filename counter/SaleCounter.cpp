@@ -473,15 +473,37 @@ void SaleCounter::DeleteCurrentSummaryPositionButtonClick() {
     const std::optional<int> row = basketView_.selectedRow();
     if (!row || size_t(*row) >= basket_.size())
         return;
-    forgetUnknownWrite(basket_[size_t(*row)]);
+    const BasketEntry entry = basket_[size_t(*row)];
+    std::vector<UnknownWrite> dropped;
+    for (const UnknownWrite& w : unknownWrites_)
+        if (w.entry == entry)
+            dropped.push_back(w);
+    forgetUnknownWrite(entry);
     basket_.erase(basket_.begin() + *row);
     refreshBasketView();
+    tellUnknownWritesDropped(dropped);
 }
 
 void SaleCounter::CancelCurrentSellingButtonClick() {
     if (!askYesNo(dialogs_, kCancelPurchase))
         return;
+    const std::vector<UnknownWrite> dropped = unknownWrites_;
     resetPurchase();
+    tellUnknownWritesDropped(dropped);
+}
+
+// An entry whose write lost its connection may stand recorded although it leaves the basket
+// unrecorded: the operator is told which to look up.
+void SaleCounter::tellUnknownWritesDropped(const std::vector<UnknownWrite>& dropped) {
+    if (dropped.empty())
+        return;
+    QStringList lines{QStringLiteral(
+        "Nie wiadomo, czy te zakupy zostały zapisane, bo połączenie z bazą danych zostało "
+        "przerwane w trakcie ich zapisu. Sprawdź zakupy pracownika w zestawieniu sprzedaży:")};
+    for (const UnknownWrite& w : dropped)
+        lines << QStringLiteral("%1, pracownik %2")
+                     .arg(entryInMessage(w.entry), QString::number(w.buyer));
+    dialogs_.information(lines.join(QLatin1Char('\n')));
 }
 
 } // namespace qm::counter

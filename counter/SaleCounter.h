@@ -108,6 +108,7 @@ private:
     // that cannot be told.
     bool wasRecorded(const UnknownWrite& write);
     void forgetUnknownWrite(const BasketEntry& entry);
+    void tellUnknownWritesDropped(const std::vector<UnknownWrite>& dropped);
 
     Dialogs& dialogs_;
     db::Catalogue& catalogue_;

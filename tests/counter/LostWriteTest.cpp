@@ -81,20 +81,15 @@ TEST(LostWrite, EntryIsRecordedOnceWhateverBecameOfTheLostWrite) {
          "tę pozycję z koszyka; jeśli zakupu tam nie ma, zeskanuj etykietę ponownie.",
          2, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const QString name = QStringLiteral("Szezlong %1").arg(c.key);
-        const QString label = QStringLiteral("1/%1/1").arg(c.key);
-        db.sql(article(c.key, name, 3) + article(c.key + 50, "Puf", 3) +
-               "UPDATE HOLD_GATE SET OPEN_ = 1;");
-        SaleStation s(db, directory);
+    // Scans a "Puf" and the held article for worker 906 and loses the held one's write.
+    const auto loseTheWrite = [&](SaleStation& s, int key, const Rows& held1) {
+        db.sql(article(key, QStringLiteral("Szezlong %1").arg(key), 3) +
+               article(key + 50, "Puf", 3) + "UPDATE HOLD_GATE SET OPEN_ = 1;");
         const QStringList before = labelsBoughtBy(s.catalogue, 906);
         s.chooseSellMode();
         s.confirmWorker("906");
-        s.scan(QString::number(c.key + 50));
-        s.scan(label);
-        const Rows held1{{name, label}};
-
+        s.scan(QString::number(key + 50));
+        s.scan(held1.front().second);
         std::thread cutter([&] {
             if (waitUntil(20000, [&] { return purchaseWriteRunning(db); }))
                 db.sql("DELETE FROM MON$ATTACHMENTS WHERE MON$USER = 'QUELMORA';");
@@ -110,9 +105,17 @@ TEST(LostWrite, EntryIsRecordedOnceWhateverBecameOfTheLostWrite) {
         EXPECT_EQ(s.basket(), held1);
         EXPECT_EQ(s.basketRows(), held1);
         EXPECT_EQ(labelsBoughtBy(s.catalogue, 906),
-                  before + QStringList{QString::number(c.key + 50)});
-
+                  before + QStringList{QString::number(key + 50)});
         held.close();
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = QStringLiteral("Szezlong %1").arg(c.key);
+        const QString label = QStringLiteral("1/%1/1").arg(c.key);
+        const Rows held1{{name, label}};
+        SaleStation s(db, directory);
+        loseTheWrite(s, c.key, held1);
+
         if (*c.afterwards)
             db.sql(QString::fromUtf8(c.afterwards));
         s.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true);
@@ -128,6 +131,39 @@ TEST(LostWrite, EntryIsRecordedOnceWhateverBecameOfTheLostWrite) {
             s.expectReset();
             EXPECT_EQ(amountOf(s.catalogue, c.key, name), 2);
         }
+    }
+
+    // The operator gives up on the entry instead: it may stand recorded, and the counter says
+    // which one to look up, whether the purchase is cancelled or the entry deleted.
+    const struct {
+        const char* what;
+        const char* question;
+        void (qm::counter::SaleCounter::*handler)();
+    } drops[] = {
+        {"cancelled", "Czy na pewno anulować obecne zakupy?",
+         &qm::counter::SaleCounter::CancelCurrentSellingButtonClick},
+        {"deleted", "Czy na pewno usunąć zaznaczoną pozycję?",
+         &qm::counter::SaleCounter::DeleteCurrentSummaryPositionButtonClick},
+    };
+    int key = 8911;
+    for (const auto& d : drops) {
+        SCOPED_TRACE(d.what);
+        const Rows held1{
+            {QStringLiteral("Szezlong %1").arg(key), QStringLiteral("1/%1/1").arg(key)}};
+        SaleStation s(db, directory);
+        loseTheWrite(s, key, held1);
+        s.basketView.setSelectionSource([] { return std::optional<int>(0); });
+        s.dialogs.expectQuestion(QString::fromUtf8(d.question), true)
+            .expectInformation(
+                QStringLiteral("Nie wiadomo, czy te zakupy zostały zapisane, bo połączenie z bazą "
+                               "danych zostało przerwane w trakcie ich zapisu. Sprawdź zakupy "
+                               "pracownika w zestawieniu sprzedaży:\n„Szezlong %1” (etykieta "
+                               "„1/%1/1”), pracownik 906")
+                    .arg(key));
+        s.run([&] { (s.counter.*d.handler)(); });
+        s.dialogs.verify();
+        EXPECT_TRUE(s.basket().empty());
+        ++key;
     }
 }
 
