@@ -8,6 +8,7 @@
 #include "workers/WorkerDirectory.h"
 
 #include <QDate>
+#include <QStringList>
 #include <QTime>
 #include <algorithm>
 #include <stdexcept>
@@ -35,6 +36,9 @@ const QString kOfferStatement =
 const QString kFinishPurchase = QStringLiteral("Czy zakończyć obecne zakupy?");
 const QString kDeleteEntry = QStringLiteral("Czy na pewno usunąć zaznaczoną pozycję?");
 const QString kCancelPurchase = QStringLiteral("Czy na pewno anulować obecne zakupy?");
+const QString kSoldOutMeanwhile =
+    QStringLiteral("Tych pozycji nie zapisano, ponieważ artykułu zabrakło w międzyczasie na stanie "
+                   "(sprzedano go na innym stanowisku):");
 
 constexpr Control kPurchaseButtons[] = {
     Control::CancelCurrentSellingButton, Control::DeleteCurrentSummaryPositionButton,
@@ -79,6 +83,11 @@ qint64 purchaseMoment(const QString& text) {
         throw AppError(
             QStringLiteral("Data zakupu %1 nie jest poprawną datą.").arg(quotedInMessage(text)));
     return date.toJulianDay() * 86'400'000 + time.msecsSinceStartOfDay();
+}
+
+// A basket entry named in a message: its article and its whole label text.
+QString entryInMessage(const BasketEntry& entry) {
+    return QStringLiteral("„%1” (etykieta „%2”)").arg(entry.articleName, entry.labelText);
 }
 
 } // namespace
@@ -166,6 +175,7 @@ void SaleCounter::resetPurchase() {
     basketView_.clearRows();
     checkView_.clearRows();
     basket_.clear();
+    unknownWrites_.clear();
 }
 
 void SaleCounter::ProductIDEditKeyPress(QChar key) {
@@ -344,6 +354,16 @@ void SaleCounter::FinalizeSellButtonClick() {
 // basket as soon as its purchase is committed, so when a lookup or a write fails part-way the
 // basket (and its view) hold exactly the entries not recorded yet, and completing again cannot
 // record any entry twice.
+//
+// A write whose connection was lost before its answer came may have been recorded all the same.
+// Its entry stays in the basket, marked; before it is recorded again, the worker's standing
+// purchases under its label are counted once more: one more than before the write means the
+// server recorded it, and the entry leaves the basket as recorded; as many as before means it was
+// not, and it is recorded now. Fewer (another workstation released one meanwhile) cannot be told
+// apart, and the operator is told which entry to check.
+//
+// An entry whose article ran out since the scan is not recorded; all of them are named in one
+// notice once the others are recorded.
 void SaleCounter::recordPurchase() {
     // Each entry passed these checks when it was scanned; they are made again for the whole
     // basket before the first write, so a basket that cannot be recorded is refused whole.
@@ -352,11 +372,27 @@ void SaleCounter::recordPurchase() {
         checkRecordableLabel(entry.labelText);
     }
     std::optional<qint32> buyer;
+    std::optional<std::map<QString, int>> standing; // the buyer's, read before the first write
+    std::vector<BasketEntry> soldOut;
     db::Procedure& lookup = catalogue_.ibcspGetProductInfo;
     db::Procedure& purchase = catalogue_.ibcspWorkersPurchase;
+    const auto recorded = [&](size_t i) {
+        forgetUnknownWrite(basket_[i]);
+        basket_.erase(basket_.begin() + qsizetype(i));
+        refreshBasketView();
+    };
     size_t i = 0;
     while (i < basket_.size()) {
         const BasketEntry entry = basket_[i];
+        const auto unknown = std::find_if(unknownWrites_.begin(), unknownWrites_.end(),
+                                          [&](const UnknownWrite& w) { return w.entry == entry; });
+        if (unknown != unknownWrites_.end()) {
+            if (wasRecorded(*unknown)) {
+                recorded(i);
+                continue;
+            }
+            forgetUnknownWrite(entry);
+        }
         const QString key = checkedLabelKey(entry.labelText);
         lookup.setText("I_LABEL", key);
         lookup.open();
@@ -368,20 +404,65 @@ void SaleCounter::recordPurchase() {
                 amount = lookup.asInteger(db::col::kAmount);
         });
         if (!amount || *amount <= 0) {
-            ++i; // no longer available: skipped without a word
+            soldOut.push_back(entry);
+            ++i;
             continue;
         }
         if (!buyer)
             buyer = wholeNumberOrFail(workerId_, "ID pracownika");
+        if (!standing)
+            standing = standingPurchases(*buyer);
+        int& standingOfLabel = (*standing)[entry.labelText];
         purchase.setInteger("I_USER_ID", *buyer);
         purchase.setText("I_ODWO_ID", key);
         purchase.setText("I_LABEL", entry.labelText);
         purchase.setText("I_NAME", entry.articleName);
-        purchase.execute();
-        basket_.erase(basket_.begin() + qsizetype(i));
-        refreshBasketView();
+        try {
+            purchase.execute();
+        } catch (const db::DbError& e) {
+            if (e.isConnectionLost())
+                unknownWrites_.push_back({entry, *buyer, standingOfLabel});
+            throw;
+        }
+        ++standingOfLabel;
+        recorded(i);
+    }
+    if (!soldOut.empty()) {
+        QStringList lines{kSoldOutMeanwhile};
+        for (const BasketEntry& entry : soldOut)
+            lines << entryInMessage(entry);
+        dialogs_.information(lines.join(QLatin1Char('\n')));
     }
     resetPurchase();
+}
+
+std::map<QString, int> SaleCounter::standingPurchases(qint32 worker) {
+    db::Procedure& orders = catalogue_.ibcspGetWorkerOrders;
+    orders.setInteger("I_USER_ID", worker);
+    orders.open();
+    std::map<QString, int> count;
+    orders.walkRows(orders.readCount(db::col::kCountWorkerOrders),
+                    [&] { ++count[orders.asText(db::col::kLabel)]; });
+    return count;
+}
+
+bool SaleCounter::wasRecorded(const UnknownWrite& write) {
+    const int now = standingPurchases(write.buyer)[write.entry.labelText];
+    if (now == write.standingBefore + 1)
+        return true;
+    if (now == write.standingBefore)
+        return false;
+    throw AppError(
+        QStringLiteral("Nie można ustalić, czy zakup %1 dla pracownika %2 został zapisany: "
+                       "połączenie z bazą danych zostało przerwane w trakcie zapisu, a zakupy "
+                       "tego pracownika zmieniły się od tej chwili. Sprawdź je w zestawieniu "
+                       "sprzedaży i usuń tę pozycję z koszyka; jeśli zakupu tam nie ma, zeskanuj "
+                       "etykietę ponownie.")
+            .arg(entryInMessage(write.entry), QString::number(write.buyer)));
+}
+
+void SaleCounter::forgetUnknownWrite(const BasketEntry& entry) {
+    std::erase_if(unknownWrites_, [&](const UnknownWrite& w) { return w.entry == entry; });
 }
 
 void SaleCounter::DeleteCurrentSummaryPositionButtonClick() {
@@ -392,14 +473,37 @@ void SaleCounter::DeleteCurrentSummaryPositionButtonClick() {
     const std::optional<int> row = basketView_.selectedRow();
     if (!row || size_t(*row) >= basket_.size())
         return;
+    const BasketEntry entry = basket_[size_t(*row)];
+    std::vector<UnknownWrite> dropped;
+    for (const UnknownWrite& w : unknownWrites_)
+        if (w.entry == entry)
+            dropped.push_back(w);
+    forgetUnknownWrite(entry);
     basket_.erase(basket_.begin() + *row);
     refreshBasketView();
+    tellUnknownWritesDropped(dropped);
 }
 
 void SaleCounter::CancelCurrentSellingButtonClick() {
     if (!askYesNo(dialogs_, kCancelPurchase))
         return;
+    const std::vector<UnknownWrite> dropped = unknownWrites_;
     resetPurchase();
+    tellUnknownWritesDropped(dropped);
+}
+
+// An entry whose write lost its connection may stand recorded although it leaves the basket
+// unrecorded: the operator is told which to look up.
+void SaleCounter::tellUnknownWritesDropped(const std::vector<UnknownWrite>& dropped) {
+    if (dropped.empty())
+        return;
+    QStringList lines{QStringLiteral(
+        "Nie wiadomo, czy te zakupy zostały zapisane, bo połączenie z bazą danych zostało "
+        "przerwane w trakcie ich zapisu. Sprawdź zakupy pracownika w zestawieniu sprzedaży:")};
+    for (const UnknownWrite& w : dropped)
+        lines << QStringLiteral("%1, pracownik %2")
+                     .arg(entryInMessage(w.entry), QString::number(w.buyer));
+    dialogs_.information(lines.join(QLatin1Char('\n')));
 }
 
 } // namespace qm::counter

@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QString>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -89,9 +90,25 @@ public:
     static constexpr QChar kEnter = QChar(13);
 
 private:
+    // A write of a basket entry whose connection was lost before its answer came: the server may
+    // or may not have recorded it.
+    struct UnknownWrite {
+        BasketEntry entry;
+        qint32 buyer;
+        // The buyer's standing purchases under the entry's label text just before the write.
+        int standingBefore;
+    };
+
     void checkRecordableLabel(const QString& labelText) const;
     void releaseFromLastBuyer(const QString& key, const QString& articleName);
     void recordPurchase();
+    // The worker's standing purchases, counted by label text.
+    std::map<QString, int> standingPurchases(qint32 worker);
+    // Whether the write of an entry whose outcome was unknown did record it; throws AppError when
+    // that cannot be told.
+    bool wasRecorded(const UnknownWrite& write);
+    void forgetUnknownWrite(const BasketEntry& entry);
+    void tellUnknownWritesDropped(const std::vector<UnknownWrite>& dropped);
 
     Dialogs& dialogs_;
     db::Catalogue& catalogue_;
@@ -110,6 +127,7 @@ private:
 
     QString workerId_;
     std::vector<BasketEntry> basket_;
+    std::vector<UnknownWrite> unknownWrites_;
 };
 
 } // namespace qm::counter

@@ -41,12 +41,7 @@ void Connection::close() {
     if (!attachment_)
         return;
     if (lost_) {
-        // The server has shut this attachment down or the line is gone: asking it to roll back
-        // or detach can wait for an answer that never comes. Its transactions ended with it on
-        // the server's side; the client's handles are let go without a word to the server.
-        onlySave_.forget();
-        onlyLoad_.forget();
-        attachment_.forget();
+        letGo();
         lost_ = false;
         return;
     }
@@ -54,6 +49,24 @@ void Connection::close() {
     rollback(TransactionRole::OnlyLoad);
     Status st(codec_);
     endQuietly(attachment_, [&](IAttachment* a) { a->detach(&st); });
+}
+
+void Connection::letGo() {
+    // The server has shut this attachment down or the line is gone: asking it to roll back, free
+    // or detach can wait for an answer that never comes. Its transactions and statements ended
+    // with it on the server's side; the client's handles are let go without a word to the server.
+    for (Procedure* p : procedures_)
+        p->forgetStatement();
+    onlySave_.forget();
+    onlyLoad_.forget();
+    attachment_.forget();
+}
+
+void Connection::reconnect() {
+    letGo();
+    open();
+    lost_ = false;
+    ++reconnects_;
 }
 
 void Connection::noteFailure(const DbError& e) {
@@ -91,7 +104,8 @@ void Connection::commit(TransactionRole role) {
     Status st(codec_);
     try {
         end(current, [&](ITransaction* t) { t->commit(&st); });
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        noteFailure(e); // a commit that lost the line must not wait for a rollback's answer
         rollback(role);
         throw;
     }

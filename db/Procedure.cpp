@@ -325,15 +325,48 @@ IStatement* Procedure::prepare() {
     return statement_.get();
 }
 
+bool Procedure::attachIfLost() {
+    if (!connection_.lost())
+        return false;
+    connection_.reconnect();
+    return true;
+}
+
+void Procedure::runNoted(bool fetch) {
+    try {
+        run(fetch);
+    } catch (const DbError& e) {
+        connection_.noteFailure(e);
+        throw;
+    }
+}
+
 void Procedure::open() {
     if (def_.kind != ProcedureKind::Query)
         throw std::logic_error(std::string(def_.component) + " is not a query");
     close();
-    try {
-        run(true);
-    } catch (const DbError& e) {
-        connection_.noteFailure(e);
-        throw;
+    // A query changes nothing, so it may be asked again: once on a new attachment when the old
+    // one is gone, and once on a new statement when the server no longer knows the state of the
+    // prepared one. The latter is how the first query on a statement prepared before an
+    // administrator shut the attachment down fails: the server never took the closing of its
+    // last cursor, and refuses to open another.
+    bool reattached = attachIfLost();
+    bool preparedAgain = false;
+    for (;;) {
+        try {
+            runNoted(true);
+            break;
+        } catch (const DbError& e) {
+            if (e.isConnectionLost() && !reattached) {
+                connection_.reconnect();
+                reattached = true;
+            } else if (e.hasCode(isc_dsql_cursor_open_err) && !preparedAgain) {
+                forgetStatement();
+                preparedAgain = true;
+            } else {
+                throw;
+            }
+        }
     }
     open_ = true;
 }
@@ -341,8 +374,9 @@ void Procedure::open() {
 void Procedure::execute() {
     if (def_.kind != ProcedureKind::Execute)
         throw std::logic_error(std::string(def_.component) + " is not a writing procedure");
+    attachIfLost();
     try {
-        run(false);
+        runNoted(false);
         if (!keepPrepared_)
             releaseStatement();
         connection_.commit(def_.transaction);

@@ -127,7 +127,8 @@ public:
     void setDate(const char* param, const QDate& value);
 
     // Query step: closes the previous result, sends the parameters, fetches every row and stands
-    // on the first one.
+    // on the first one. When the attachment turns out to be gone, the query attaches again and
+    // runs once more before it fails.
     void open();
     void close();
     bool isOpen() const { return open_; }
@@ -159,7 +160,9 @@ public:
     bool isNull(const char* column) const;
 
     // Write step: prepare, execute once, release, commit ibctOnlySave at once. When any of it
-    // fails the write's transaction is rolled back before the error propagates.
+    // fails the write's transaction is rolled back before the error propagates. A write is never
+    // sent twice: when the attachment is lost during the write its error propagates (whether the
+    // server recorded it is then unknown), and only the next call attaches again.
     void execute();
 
     // Frees the prepared statement; the component prepares again on its next call.
@@ -171,6 +174,13 @@ public:
     void setKeepPrepared(bool keep);
 
 private:
+    friend class Connection;
+    // Lets go of the statement of a lost attachment without a word to the server.
+    void forgetStatement() { statement_.forget(); }
+    // Attaches again when an earlier call found the attachment gone; true when it did.
+    bool attachIfLost();
+    // run() that tells the connection about a failure first.
+    void runNoted(bool fetch);
     const ParamDef& param(const char* name, Form form) const;
     const Value& column(const char* name) const;
     Firebird::IStatement* prepare();

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "TerminationSignals.h"
 #include "TfMainPanel.h"
 #include "db/DbError.h"
 
@@ -47,6 +48,7 @@ int startUp(Dialogs& dialogs, const QString& executableDir,
     } catch (const std::exception& e) {
         return refuse(QString::fromLocal8Bit(e.what()));
     }
+    const TerminationSignals termination;
     fMainPanel->show();
     return run(*fMainPanel);
 }

@@ -12,9 +12,6 @@ using namespace qm::test;
 
 namespace {
 
-const QString kStatement = QStringLiteral("Czy wygenerować oświadczenie dla obecnych zakupów?");
-const QString kFinish = QStringLiteral("Czy zakończyć obecne zakupy?");
-
 // How long the server holds every purchase of the contested article in its transaction.
 constexpr int kHoldMs = 4000;
 // A write that meets another workstation's open write is refused at once; one that waited for
@@ -32,18 +29,6 @@ struct HoldingTrigger {
         }
     }
 };
-
-// Polls until the condition holds or the time runs out; false when it ran out.
-bool waitUntil(int ms, const std::function<bool()>& condition) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > ms)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // Two workstations complete a purchase of the last piece of one article at the same moment: the
 // second writes while the first one's write is still open. To make that moment certain, the test
@@ -97,12 +82,7 @@ TEST(ConcurrentSale, OnlyOneOfTwoCountersGetsTheLastPieceAndTheOtherIsRefusedAtO
             ADD_FAILURE() << "the first counter failed: " << e.what();
         }
     });
-    const bool overlapping = waitUntil(20000, [&] {
-        return db
-            .query("SELECT COUNT(*) AS RUNNING FROM MON$STATEMENTS WHERE MON$STATE = 1 "
-                   "AND MON$SQL_TEXT STARTING WITH 'EXECUTE PROCEDURE WORKERS_PURCHASE';")
-            .contains(QRegularExpression("RUNNING\\s+1"));
-    });
+    const bool overlapping = waitUntil(20000, [&] { return purchaseWriteRunning(db); });
     if (overlapping) {
         QElapsedTimer refused;
         refused.start();
@@ -128,8 +108,10 @@ TEST(ConcurrentSale, OnlyOneOfTwoCountersGetsTheLastPieceAndTheOtherIsRefusedAtO
     EXPECT_EQ(second.counter.workerId(), "905");
     EXPECT_EQ(amountOf(second.catalogue, 7801, "Witryna"), 0);
 
-    // Completing again finds the article sold out and records nothing.
-    second.dialogs.expectQuestion(kStatement, false).expectQuestion(kFinish, true);
+    // Completing again finds the article sold out, records nothing and says so.
+    second.dialogs.expectQuestion(kStatement, false)
+        .expectQuestion(kFinish, true)
+        .expectInformation(kSoldOutMeanwhile + "\n„Witryna” (etykieta „7801”)");
     EXPECT_TRUE(second.finalize());
     second.dialogs.verify();
     EXPECT_EQ(labelsBoughtBy(second.catalogue, 905), boughtBefore);

@@ -24,8 +24,6 @@ const QString kNoWorkerData = QStringLiteral("Program nie posiada pobranych dany
 const QString kNoSuchWorker = QStringLiteral("Brak pracownika o podanym ID w pobranej bazie");
 const QString kEmptyBasket =
     QStringLiteral("Proszę dodać co najmniej jeden produkt do koszyka przed dokonaniem zakupu");
-const QString kStatement = QStringLiteral("Czy wygenerować oświadczenie dla obecnych zakupów?");
-const QString kFinish = QStringLiteral("Czy zakończyć obecne zakupy?");
 const QString kDelete = QStringLiteral("Czy na pewno usunąć zaznaczoną pozycję?");
 const QString kCancel = QStringLiteral("Czy na pewno anulować obecne zakupy?");
 
@@ -60,11 +58,14 @@ TEST_F(SaleCounterTest, SellRoadRecordsEachEntryOnceAndResets) {
     EXPECT_EQ(s.basketRows(), scanned);
     EXPECT_EQ(s.controls.productId, "");
 
-    // Sold at another counter since the scan: that entry is passed over without a word.
+    // Sold at another counter since the scan: that entry is not recorded, and the operator is
+    // told which one, once the others are recorded.
     db.sql("UPDATE ARTICLES SET AMOUNT = 0 WHERE ODWO_ID = 7101 AND NAME = 'Stolik Kawowy';");
     // Typed without Enter: the purchase stays with the confirmed worker.
     s.controls.workerId = "902";
-    s.dialogs.expectQuestion(kStatement, true).expectQuestion(kFinish, true);
+    s.dialogs.expectQuestion(kStatement, true)
+        .expectQuestion(kFinish, true)
+        .expectInformation(kSoldOutMeanwhile + "\n„Stolik Kawowy” (etykieta „12/7101/78”)");
     EXPECT_TRUE(s.finalize());
     s.dialogs.verify();
 

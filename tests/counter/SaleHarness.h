@@ -9,11 +9,22 @@
 #include "support/TestDatabase.h"
 #include "workers/WorkerDirectory.h"
 
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace qm::test {
+
+// The completion's questions and its notice of entries whose article ran out meanwhile.
+inline const QString kStatement =
+    QStringLiteral("Czy wygenerować oświadczenie dla obecnych zakupów?");
+inline const QString kFinish = QStringLiteral("Czy zakończyć obecne zakupy?");
+inline const QString kSoldOutMeanwhile =
+    QStringLiteral("Tych pozycji nie zapisano, ponieważ artykułu zabrakło w międzyczasie na stanie "
+                   "(sprzedano go na innym stanowisku):");
 
 // The database of the sale tests, with its worker list: 901 to 910 once each, but 903 twice. Each
 // test that records buys for workers of its own.
@@ -146,6 +157,26 @@ inline QString purchase(int worker, int key, const QString& name, const QString&
                           "SELECT %1, ARTICLE_ID, '%4', NAME, TIMESTAMP '%5' FROM ARTICLES "
                           "WHERE ODWO_ID = %2 AND NAME = '%3';\n")
         .arg(QString::number(worker), QString::number(key), name, label, at);
+}
+
+// Polls until the condition holds or the time runs out; false when it ran out.
+inline bool waitUntil(int ms, const std::function<bool()>& condition) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.elapsed() > ms)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// Whether the server is running a purchase write of the program now.
+inline bool purchaseWriteRunning(const TestDatabase& db) {
+    return db
+        .query("SELECT COUNT(*) AS RUNNING FROM MON$STATEMENTS WHERE MON$STATE = 1 "
+               "AND MON$SQL_TEXT STARTING WITH 'EXECUTE PROCEDURE WORKERS_PURCHASE';")
+        .contains(QRegularExpression("RUNNING\\s+1"));
 }
 
 // The amount of one article, read through the program's own lookup.

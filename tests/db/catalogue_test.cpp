@@ -564,23 +564,65 @@ TEST(WriteStep, RefusedCommitEndsItsTransactionAndTheNextWriteStartsClean) {
         QStringLiteral("AMOUNT 4"));
 }
 
-TEST(Connection, LostAttachmentIsReportedByCode) {
-    TestDatabase db(QStringLiteral("lost"));
+// An administrator shuts the program's attachment down on the server. A query attaches again and
+// runs once more, whether its statement was prepared on the old attachment or not, and keeps the
+// results the other components hold; a write is never sent twice: it fails by code, records
+// nothing, and the next write attaches again first.
+TEST(Connection, AttachmentShutDownByTheServerIsAttachedAgain) {
+    TestDatabase db(QStringLiteral("cut"));
+    db.sql(QStringLiteral("INSERT INTO ARTICLES (ODWO_ID, CODE, NAME, AMOUNT, PRICE) VALUES "
+                          "(7410, 'F-1', 'Fotel Ćmielów', 3, 250);"));
     Connection c(db.settings());
     c.open();
     Catalogue cat(c);
-    cat.ibcspCurrentServerDate.open();
-    db.sql(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$USER = 'QUELMORA';"));
-    cat.ibcspGetProductInfo.setText("I_LABEL", QStringLiteral("7001"));
-    for (Procedure* p : {&cat.ibcspGetWorkersData, &cat.ibcspGetProductInfo}) {
-        try {
-            p->open();
-            FAIL() << p->name() << " ran on a lost attachment";
-        } catch (const DbError& e) {
-            EXPECT_TRUE(e.isConnectionLost()) << e.what();
-            EXPECT_FALSE(e.isLockConflict() || e.isConversionError()) << e.what();
-        }
+    const auto cut = [&] {
+        db.sql(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$USER = 'QUELMORA';"));
+    };
+    cat.ibcspCurrentServerDate.open(); // prepared on the first attachment
+    cat.ibcspGetProductInfo.setText("I_LABEL", QStringLiteral("7410"));
+
+    for (Procedure* p : {&cat.ibcspCurrentServerDate, &cat.ibcspGetProductInfo}) {
+        SCOPED_TRACE(p->name());
+        cut();
+        const int before = c.reconnects();
+        p->open();
+        EXPECT_EQ(c.reconnects(), before + 1);
+        EXPECT_TRUE(p->onRow());
     }
+    EXPECT_EQ(cat.ibcspGetProductInfo.asText(col::kName), QStringLiteral("Fotel Ćmielów"));
+    cut();
+    cat.ibcspCurrentServerDate.open();
+    EXPECT_EQ(cat.ibcspGetProductInfo.asText(col::kName), QStringLiteral("Fotel Ćmielów"))
+        << "another component's result was lost with the attachment";
+
+    const auto buy = [&](const QString& label) {
+        Procedure& p = cat.ibcspWorkersPurchase;
+        p.setInteger("I_USER_ID", 501);
+        p.setText("I_ODWO_ID", QStringLiteral("7410"));
+        p.setText("I_LABEL", label);
+        p.setText("I_NAME", QStringLiteral("Fotel Ćmielów"));
+        p.execute();
+    };
+    const auto recorded = [&] {
+        return db.query(QStringLiteral("SELECT LABEL FROM PURCHASES ORDER BY ORDER_ID;"))
+            .simplified();
+    };
+    cut();
+    try {
+        buy(QStringLiteral("1/7410/cut"));
+        FAIL() << "a write ran on a shut-down attachment";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.isConnectionLost()) << e.what();
+        EXPECT_FALSE(e.isLockConflict() || e.isConversionError()) << e.what();
+    }
+    EXPECT_TRUE(recorded().isEmpty()) << recorded().toStdString();
+    EXPECT_TRUE(c.lost());
+    buy(QStringLiteral("1/7410/next"));
+    EXPECT_FALSE(c.lost());
+    EXPECT_EQ(recorded(), QStringLiteral("LABEL 1/7410/next"));
+    EXPECT_EQ(
+        db.query(QStringLiteral("SELECT AMOUNT FROM ARTICLES WHERE ODWO_ID = 7410;")).simplified(),
+        QStringLiteral("AMOUNT 2"));
 }
 
 TEST(Connection, MissingClientLibraryIsNamedInTheError) {

@@ -117,14 +117,41 @@ for ((i = 0; i < 600; i++)); do
     kill -0 "$program" 2>/dev/null || break
     sleep 0.1
 done
-# The Firebird client catches SIGTERM; the program has no other way out without an operator.
-kill -KILL "$program" 2>/dev/null || true
-wait "$program" 2>/dev/null || true
-program=
 if [[ -n $reached ]]; then
     pass "the installed program reaches its first question"
 else
     fail "the installed program reaches its first question" "$(cat "$work/run.err")"
+fi
+
+# SIGTERM (a session that logs out, a service manager) closes the connected program as the close
+# tab does, also with a question open: status 0 and its attachment gone from the server.
+attachments() {
+    qm_isql_sysdba "$(qm_attachment "$db")" <<<"SET LIST ON;
+SELECT COUNT(*) AS N FROM MON\$ATTACHMENTS WHERE MON\$USER = 'QUELMORA';" | awk '$1 == "N" { print $2 }'
+}
+before=$(attachments)
+kill -TERM "$program" 2>/dev/null || true
+status=
+for ((i = 0; i < 100; i++)); do
+    if ! kill -0 "$program" 2>/dev/null; then
+        status=0
+        wait "$program" || status=$?
+        break
+    fi
+    sleep 0.1
+done
+if [[ -z $status ]]; then
+    kill -KILL "$program" 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+fi
+program=
+after=$(attachments)
+if [[ $status == 0 && $before == 1 && $after == 0 ]]; then
+    pass "SIGTERM closes the program and its attachment"
+else
+    fail "SIGTERM closes the program and its attachment" \
+        "status ${status:-still running after 10 s}, attachments $before before, $after after" \
+        "$(cat "$work/run.err")"
 fi
 
 sed 's/^port=.*/port=1/' "$settings" >"$work/unreachable.ini"

@@ -257,4 +257,28 @@ TEST_F(SaleWindowTest, RefusalsAndServerErrorsAreShownAndTheWindowRunsOn) {
     EXPECT_EQ(basketShown(), QStringList{QStringLiteral("Fotel Ćma|8103")});
 }
 
+// An administrator shuts the workstation's attachment down twice during a purchase: the window
+// attaches again on its own, the operator sees no message, and the basket stays and is recorded.
+TEST_F(SaleWindowTest, AttachmentShutDownDuringAPurchaseCostsTheOperatorNothing) {
+    const auto cut = [] {
+        db_->sql(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$USER = 'QUELMORA';"));
+    };
+    const QStringList before = ordersOf(1202);
+    sellMode();
+    type(window_->WorkerIDEdit, QStringLiteral("1202"));
+    enter(window_->WorkerIDEdit);
+    scan(QStringLiteral("8103"));
+    cut();
+    scan(QStringLiteral("5/8101/5"));
+    const QStringList scanned{QStringLiteral("Fotel Ćma|8103"),
+                              QStringLiteral("Sofa Lizbona 3F|5/8101/5")};
+    EXPECT_EQ(basketShown(), scanned);
+    cut();
+    dialogs_.expectQuestion(kStatementQuestion, false).expectQuestion(kFinish, true);
+    QTest::mouseClick(window_->FinalizeSellButton, Qt::LeftButton);
+    dialogs_.verify();
+    EXPECT_TRUE(basketShown().isEmpty());
+    EXPECT_EQ(ordersOf(1202), before + QStringList({"8103", "5/8101/5"}));
+}
+
 } // namespace
