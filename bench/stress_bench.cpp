@@ -2,7 +2,8 @@
 // connection, sell random labels to random workers for T seconds through the counter's own logic
 // (in-memory controls, a dialog seam that answers as an operator would and records every box).
 // Each counter keeps the fate of every entry it scanned: refused at the scan, recorded, refused
-// at the completion with a notice naming it, or dropped after a reported error. Afterwards an
+// at the completion with a notice naming it, or dropped after a reported error (named as of
+// unknown outcome when its write lost the connection, so that it may stand recorded). Afterwards an
 // independent read as SYSDBA checks that every piece is accounted for, that no label was recorded
 // twice and that the recorded purchases are exactly those the counters saw recorded.
 //
@@ -40,6 +41,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
@@ -47,6 +49,7 @@
 #include <optional>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 using qm::counter::BasketEntry;
@@ -324,6 +327,21 @@ private:
                            [](const auto& e) { return e.kind == Kind::Error; });
     }
 
+    // Whether a notice among the boxes names the entry: one of its lines holds the entry's label
+    // text and its article's name. Both are needed, since the two articles of a corner sofa come
+    // into the basket from one label; no label is part of another, nor is an article's name part
+    // of another's under the same key.
+    static bool namedIn(const std::vector<RecordingDialogs::Event>& shown, const BasketEntry& e) {
+        return std::any_of(shown.begin(), shown.end(), [&](const auto& s) {
+            if (s.kind != Kind::Notice)
+                return false;
+            const QStringList lines = s.text.split(QLatin1Char('\n'));
+            return std::any_of(lines.begin(), lines.end(), [&](const QString& l) {
+                return l.contains(e.labelText) && l.contains(e.articleName);
+            });
+        });
+    }
+
     static bool contains(const std::vector<BasketEntry>& basket, const BasketEntry& e) {
         return std::find(basket.begin(), basket.end(), e) != basket.end();
     }
@@ -413,9 +431,7 @@ private:
         for (const BasketEntry& e : before) {
             if (contains(after, e))
                 continue;
-            const bool named = std::any_of(shown.begin(), shown.end(), [&](const auto& s) {
-                return s.kind == Kind::Notice && s.text.contains(e.labelText);
-            });
+            const bool named = namedIn(shown, e);
             fate(named ? "refused-completion" : "recorded", e);
             recorded += named ? 0 : 1;
         }
@@ -432,14 +448,15 @@ private:
               QString::number(recorded)});
     }
 
-    // The purchase given up: whatever is still in the basket is dropped.
+    // The purchase given up: whatever is still in the basket is dropped; an entry that a notice
+    // shown at the cancelling names is one whose write may have been recorded.
     void cancel() {
         const std::vector<BasketEntry> before = counter_.arrayForShoppingProcess();
         const size_t mark = dialogs_.events.size();
         guarded([&] { counter_.CancelCurrentSellingButtonClick(); });
-        shownSince(mark, "cancel");
+        const auto shown = shownSince(mark, "cancel");
         for (const BasketEntry& e : before)
-            fate("dropped", e);
+            fate(namedIn(shown, e) ? "dropped-unknown" : "dropped", e);
         if (!counter_.arrayForShoppingProcess().empty() || controls_.sell)
             anomaly(QStringLiteral("cancelling did not empty the basket"));
     }
@@ -470,6 +487,12 @@ int runCounter(const Options& o) {
         std::fprintf(stderr, "bench_stress: counter %d could not start: %s\n", o.child, e.what());
         return 1;
     }
+    // Ready: the run starts when the whole group is, at the word "go".
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char word[16] = {};
+    if (!std::fgets(word, sizeof word, stdin) || std::strncmp(word, "go", 2) != 0)
+        return 3;
     int rc = 0;
     try {
         run->run(nowMs() + qint64(o.seconds) * 1000);
@@ -694,10 +717,9 @@ int runStress(Options o) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUELMORA_DB_PASSWORD"), s.password);
     std::vector<std::unique_ptr<QProcess>> children;
-    const qint64 start = nowMs();
     for (int i = 0; i < o.counters; ++i) {
         auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->setProcessEnvironment(env);
         p->start(
             QCoreApplication::applicationFilePath(),
@@ -714,6 +736,22 @@ int runStress(Options o) {
         if (!p->waitForStarted(10'000))
             throw std::runtime_error("a counter could not be started");
         children.push_back(std::move(p));
+    }
+    // Each counter attaches and loads the worker list, then says it is ready; all start together,
+    // so that the run's clock (and the crash midway) is the same for all.
+    const qint64 setupEnds = nowMs() + kGraceMs;
+    for (int i = 0; i < o.counters; ++i) {
+        QProcess& p = *children[size_t(i)];
+        while (!p.canReadLine() && p.state() == QProcess::Running && nowMs() < setupEnds)
+            p.waitForReadyRead(int(std::max<qint64>(1, setupEnds - nowMs())));
+        if (!p.canReadLine() || p.readLine().trimmed() != "ready")
+            throw std::runtime_error("counter " + std::to_string(i) + " did not get ready");
+    }
+    const qint64 start = nowMs();
+    for (const auto& p : children) {
+        p->write("go\n");
+        p->waitForBytesWritten(10'000);
+        p->closeWriteChannel();
     }
 
     std::optional<qint64> crashAt;
@@ -750,9 +788,14 @@ int runStress(Options o) {
     long errorsBy[3][3] = {}; // [where: scan, completion, cancel][kind]
     std::map<QString, long> noticeTexts;
     std::map<QString, std::pair<long, QString>> otherErrors; // first line -> count, an example
-    QSet<QString> countedRecorded, countedDropped, countedOther;
+    QSet<QString> countedRecorded, countedDropped, countedUnknown, countedOther;
     QStringList anomalies;
     std::vector<qint64> tryMs;
+    // label|name -> what happened to it, for the details of a failed check
+    std::map<QString, QStringList> history;
+    const auto since = [&](qint64 at) {
+        return QStringLiteral("+%1 s").arg(double(at - start) / 1000, 0, 'f', 3);
+    };
     for (size_t i = 0; i < counters.size(); ++i) {
         const CounterReport& r = counters[i];
         purchases += r.purchases;
@@ -766,10 +809,13 @@ int runStress(Options o) {
         for (const Fate& f : r.fates) {
             ++fates[f.what];
             const QString entry = f.label + QLatin1Char('|') + f.name;
+            history[entry] << QStringLiteral("counter %1 %2 %3").arg(i).arg(f.what, since(f.at));
             if (f.what == QLatin1String("recorded"))
                 countedRecorded << entry + QLatin1Char('|') + f.worker;
             else if (f.what == QLatin1String("dropped"))
                 countedDropped << entry;
+            else if (f.what == QLatin1String("dropped-unknown"))
+                countedUnknown << entry;
             else if (f.what != QLatin1String("scanned"))
                 countedOther << entry;
             if (f.what == QLatin1String("silent-scan"))
@@ -777,6 +823,7 @@ int runStress(Options o) {
                                  .arg(i)
                                  .arg(f.label, f.name);
             if (f.what == QLatin1String("recorded") || f.what == QLatin1String("dropped") ||
+                f.what == QLatin1String("dropped-unknown") ||
                 f.what == QLatin1String("refused-completion"))
                 ++entryFates[entry];
             else if (f.what == QLatin1String("scanned"))
@@ -799,7 +846,7 @@ int runStress(Options o) {
             }
         }
         for (const Box& n : r.notices)
-            ++noticeTexts[n.where + QStringLiteral(": ") + n.text.left(100)];
+            ++noticeTexts[n.where + QStringLiteral(": ") + firstLine(n.text)];
         for (const QString& a : r.anomalies)
             anomalies << QStringLiteral("counter %1: %2").arg(i).arg(a);
     }
@@ -813,8 +860,9 @@ int runStress(Options o) {
                 "after an error %ld)\n",
                 scanned, fates["scanned"], refusedScan + errorScan, refusedScan, errorScan);
     std::printf("  of those in the basket: recorded %ld, refused at completion (reported) %ld, "
-                "dropped after a reported error %ld\n",
-                recorded, fates["refused-completion"], fates["dropped"]);
+                "dropped after a reported error %ld (%ld of them named as of unknown outcome)\n",
+                recorded, fates["refused-completion"], fates["dropped"] + fates["dropped-unknown"],
+                fates["dropped-unknown"]);
     const char* const kindNames[] = {"lock conflict", "connection lost", "other"};
     for (int k = 0; k < 3; ++k)
         std::printf("errors reported, %s: %ld (at a scan %ld, at completion %ld, at cancelling "
@@ -931,31 +979,57 @@ int runStress(Options o) {
         else
             inDatabase << entry;
     }
+    // What the counters saw of an entry: its fates and the boxes naming its label.
+    const auto seen = [&](const QString& e) {
+        const QString entry = e.section(QLatin1Char('|'), 0, 1);
+        const QString label = e.section(QLatin1Char('|'), 0, 0);
+        QStringList lines = history[entry];
+        for (size_t i = 0; i < counters.size(); ++i)
+            for (const auto* boxes : {&counters[i].errors, &counters[i].notices})
+                for (const Box& b : *boxes)
+                    if (b.text.contains(label))
+                        lines << QStringLiteral("counter %1 box at %2 %3: %4")
+                                     .arg(i)
+                                     .arg(b.where, since(b.at), b.text.left(160));
+        return QStringLiteral("\n            ") + lines.join(QStringLiteral("\n            "));
+    };
     QStringList lost, phantom;
     for (const QString& e : countedRecorded)
         if (!inDatabase.contains(e))
-            lost << e + QStringLiteral(": counted recorded, not in the database (silent loss)");
+            lost << e + QStringLiteral(": counted recorded, not in the database (silent loss)") +
+                        seen(e);
+    // An entry dropped with a notice that its write may have been recorded may stand either way:
+    // the operator was told to look it up.
+    int unknownStanding = 0;
     for (const QString& e : inDatabase) {
         if (countedRecorded.contains(e))
             continue;
         const QString entry = e.section(QLatin1Char('|'), 0, 1);
-        phantom << e + (countedDropped.contains(entry)
+        if (countedUnknown.contains(entry)) {
+            ++unknownStanding;
+            continue;
+        }
+        phantom << e +
+                       (countedDropped.contains(entry)
                             ? QStringLiteral(": in the database, dropped after an error")
                         : countedOther.contains(entry)
                             ? QStringLiteral(": in the database, refused with a box")
-                            : QStringLiteral(": in the database, no counter recorded it"));
+                            : QStringLiteral(": in the database, no counter recorded it")) +
+                       seen(e);
     }
     std::sort(lost.begin(), lost.end());
     std::sort(phantom.begin(), phantom.end());
     checks.add(lost.isEmpty() && phantom.isEmpty() && cancelled.isEmpty(),
                QStringLiteral("standing purchases (label, article, buyer) = those the counters "
                               "count as recorded: %1 in the database, %2 counted; %3 missing, %4 "
-                              "extra, %5 cancelled")
+                              "extra, %5 cancelled; %6 of %7 named as of unknown outcome stand")
                    .arg(inDatabase.size())
                    .arg(countedRecorded.size())
                    .arg(lost.size())
                    .arg(phantom.size())
-                   .arg(cancelled.size()),
+                   .arg(cancelled.size())
+                   .arg(unknownStanding)
+                   .arg(countedUnknown.size()),
                lost + phantom + cancelled);
     anomalies.sort();
     checks.add(anomalies.isEmpty(),
