@@ -39,7 +39,9 @@ bool DbError::isConversionError() const {
 }
 
 QString DbError::advice() const {
-    if (isConnectionLost())
+    // A server starting again after a failure refuses attachments for a moment; the attachment
+    // that follows a lost one can meet that refusal, which for the operator is the same loss.
+    if (isConnectionLost() || hasCode(isc_connect_reject))
         return QStringLiteral("Połączenie z serwerem bazy danych zostało przerwane. Sprawdź sieć i "
                               "serwer bazy danych, a potem powtórz czynność.");
     if (isLockConflict())

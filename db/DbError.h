@@ -34,8 +34,9 @@ public:
     // A value could not be converted to the parameter's or column's type by the server.
     bool isConversionError() const;
 
-    // For the three failures a counter meets in practice: a lost connection, another
-    // workstation's lock, a value the server cannot convert.
+    // For the three failures a counter meets in practice: a lost connection (or a server that
+    // refuses to attach again while it starts after one), another workstation's lock, a value the
+    // server cannot convert.
     QString advice() const override;
 
 private:

@@ -6,6 +6,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 
+#include <firebird/Interface.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -95,6 +96,23 @@ TEST(ErrorReport, TheFailuresOfACounterBeginWithWhatToDo) {
                 << report.toStdString();
         }
     }
+}
+
+// A counter attaches again on its next call after a lost connection; a server that is starting
+// again after a crash refuses that attachment for a moment, with its own English text alone.
+TEST(ErrorReport, AServerRefusingToAttachAgainIsALostConnection) {
+    ScriptedDialogs dialogs;
+    dialogs.expectError();
+    EXPECT_FALSE(runGuarded(dialogs, [] {
+        throw DbError(QStringLiteral("connection rejected by remote interface"),
+                      {isc_connect_reject}, QStringLiteral("08004"));
+    }));
+    dialogs.verify();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown().front().text,
+              QStringLiteral("Połączenie z serwerem bazy danych zostało przerwane. Sprawdź sieć i "
+                             "serwer bazy danych, a potem powtórz czynność.\n"
+                             "connection rejected by remote interface"));
 }
 
 } // namespace
