@@ -374,7 +374,6 @@ void SaleCounter::recordPurchase() {
     std::optional<qint32> buyer;
     std::optional<std::map<QString, int>> standing; // the buyer's, read before the first write
     std::vector<BasketEntry> soldOut;
-    db::Procedure& lookup = catalogue_.ibcspGetProductInfo;
     db::Procedure& purchase = catalogue_.ibcspWorkersPurchase;
     const auto recorded = [&](size_t i) {
         forgetUnknownWrite(basket_[i]);
@@ -394,16 +393,7 @@ void SaleCounter::recordPurchase() {
             forgetUnknownWrite(entry);
         }
         const QString key = checkedLabelKey(entry.labelText);
-        lookup.setText("I_LABEL", key);
-        lookup.open();
-        // A label key may stand for several articles: the entry is tested against the row of its
-        // own article only, and recorded once.
-        std::optional<int> amount;
-        lookup.walkRows(lookup.readCount(db::col::kCountAmountOfArticles), [&] {
-            if (!amount && lookup.asText(db::col::kName) == entry.articleName)
-                amount = lookup.asInteger(db::col::kAmount);
-        });
-        if (!amount || *amount <= 0) {
+        if (!available(entry, key)) {
             soldOut.push_back(entry);
             ++i;
             continue;
@@ -422,7 +412,13 @@ void SaleCounter::recordPurchase() {
         } catch (const db::DbError& e) {
             if (e.isConnectionLost())
                 unknownWrites_.push_back({entry, *buyer, standingOfLabel});
-            throw;
+            // Another workstation may have sold the last piece between the lookup and the write;
+            // the procedure then refuses the write, and the entry is one that ran out meanwhile.
+            if (!e.isProcedureRefusal() || available(entry, key))
+                throw;
+            soldOut.push_back(entry);
+            ++i;
+            continue;
         }
         ++standingOfLabel;
         recorded(i);
@@ -434,6 +430,20 @@ void SaleCounter::recordPurchase() {
         dialogs_.information(lines.join(QLatin1Char('\n')));
     }
     resetPurchase();
+}
+
+// A label key may stand for several articles: the entry is tested against the row of its own
+// article only.
+bool SaleCounter::available(const BasketEntry& entry, const QString& key) {
+    db::Procedure& lookup = catalogue_.ibcspGetProductInfo;
+    lookup.setText("I_LABEL", key);
+    lookup.open();
+    std::optional<int> amount;
+    lookup.walkRows(lookup.readCount(db::col::kCountAmountOfArticles), [&] {
+        if (!amount && lookup.asText(db::col::kName) == entry.articleName)
+            amount = lookup.asInteger(db::col::kAmount);
+    });
+    return amount && *amount > 0;
 }
 
 std::map<QString, int> SaleCounter::standingPurchases(qint32 worker) {

@@ -102,6 +102,8 @@ private:
     void checkRecordableLabel(const QString& labelText) const;
     void releaseFromLastBuyer(const QString& key, const QString& articleName);
     void recordPurchase();
+    // Whether the entry's own article has a piece left.
+    bool available(const BasketEntry& entry, const QString& key);
     // The worker's standing purchases, counted by label text.
     std::map<QString, int> standingPurchases(qint32 worker);
     // Whether the write of an entry whose outcome was unknown did record it; throws AppError when

@@ -38,6 +38,10 @@ bool DbError::isConversionError() const {
     return hasCode(isc_convert_error);
 }
 
+bool DbError::isProcedureRefusal() const {
+    return hasCode(isc_except);
+}
+
 QString DbError::advice() const {
     // A server starting again after a failure refuses attachments for a moment; the attachment
     // that follows a lost one can meet that refusal, which for the operator is the same loss.

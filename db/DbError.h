@@ -33,6 +33,9 @@ public:
     bool isConnectionLost() const;
     // A value could not be converted to the parameter's or column's type by the server.
     bool isConversionError() const;
+    // A procedure refused the call with an exception of its own (an article sold out, an order
+    // not found, ...).
+    bool isProcedureRefusal() const;
 
     // For the three failures a counter meets in practice: a lost connection (or a server that
     // refuses to attach again while it starts after one), another workstation's lock, a value the

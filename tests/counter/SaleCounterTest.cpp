@@ -453,6 +453,64 @@ TEST_F(SaleCounterTest, FailurePartWayKeepsExactlyTheEntriesNotRecorded) {
     s.expectReset();
 }
 
+// Another workstation sells the last piece of an entry's article between the completion's lookup
+// and its write: the procedure refuses the write, and the entry is one that ran out meanwhile,
+// named with the others once the rest is recorded. To place the other sale exactly there, the
+// test database sells it when the program's write transaction starts (a transaction trigger,
+// once, in an autonomous transaction of its own).
+TEST_F(SaleCounterTest, ArticleSoldOutBetweenTheLookupAndTheWriteIsNamedAndTheRestRecorded) {
+    db.sql(article(7611, "Sekretera", 2) + article(7612, "Konsola", 2) +
+           "CREATE TABLE SELL_ELSEWHERE (ODWO_ID INTEGER);\n"
+           "SET TERM ^ ;\n"
+           "CREATE TRIGGER SELL_ELSEWHERE_AT_WRITE ON TRANSACTION START AS\n"
+           "DECLARE k INTEGER;\n"
+           "DECLARE done INTEGER;\n"
+           "BEGIN\n"
+           "  IF (CURRENT_USER = 'QUELMORA' AND\n"
+           "      RDB$GET_CONTEXT('USER_SESSION', 'SOLD_ELSEWHERE') IS NULL) THEN BEGIN\n"
+           "    SELECT FIRST 1 ODWO_ID FROM SELL_ELSEWHERE INTO :k;\n"
+           "    IF (k IS NOT NULL) THEN BEGIN\n"
+           "      done = RDB$SET_CONTEXT('USER_SESSION', 'SOLD_ELSEWHERE', '1');\n"
+           "      IN AUTONOMOUS TRANSACTION DO BEGIN\n"
+           "        UPDATE ARTICLES SET AMOUNT = 0 WHERE ODWO_ID = :k;\n"
+           "        DELETE FROM SELL_ELSEWHERE;\n"
+           "      END\n"
+           "    END\n"
+           "  END\n"
+           "END^\n"
+           "SET TERM ; ^\n"
+           "GRANT SELECT, DELETE ON SELL_ELSEWHERE TO TRIGGER SELL_ELSEWHERE_AT_WRITE;\n"
+           "GRANT UPDATE ON ARTICLES TO TRIGGER SELL_ELSEWHERE_AT_WRITE;");
+    struct Dropped {
+        TestDatabase& db;
+        ~Dropped() {
+            try {
+                // Apart: a transaction of the dropping attachment would hold the table in use.
+                db.sql("DROP TRIGGER SELL_ELSEWHERE_AT_WRITE;");
+                db.sql("DROP TABLE SELL_ELSEWHERE;");
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "the selling trigger stays: " << e.what();
+            }
+        }
+    } dropped{db};
+    SaleStation s(db, directory);
+    s.chooseSellMode();
+    s.confirmWorker("902");
+    s.scan("7611");
+    s.scan("7612");
+    const QStringList before = labelsBoughtBy(s.catalogue, 902);
+    db.sql("INSERT INTO SELL_ELSEWHERE VALUES (7611);");
+    s.dialogs.expectQuestion(kStatement, false)
+        .expectQuestion(kFinish, true)
+        .expectInformation(kSoldOutMeanwhile + "\n„Sekretera” (etykieta „7611”)");
+    EXPECT_TRUE(s.finalize());
+    s.dialogs.verify();
+    s.expectReset();
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 902), before + QStringList{"7612"});
+    EXPECT_EQ(amountOf(s.catalogue, 7611, "Sekretera"), 0);
+    EXPECT_EQ(amountOf(s.catalogue, 7612, "Konsola"), 1);
+}
+
 // Only a label whose key is a whole number reaches the lookup. Any other key is refused with
 // the counter's own message before anything is sent: the server would round "3010.6" to the key
 // of another article and answer the rest with its raw conversion errors.
