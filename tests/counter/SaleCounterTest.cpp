@@ -495,10 +495,10 @@ TEST_F(SaleCounterTest, ArticleSoldOutBetweenTheLookupAndTheWriteIsNamedAndTheRe
     } dropped{db};
     SaleStation s(db, directory);
     s.chooseSellMode();
-    s.confirmWorker("902");
+    s.confirmWorker("920");
     s.scan("7611");
     s.scan("7612");
-    const QStringList before = labelsBoughtBy(s.catalogue, 902);
+    const QStringList before = labelsBoughtBy(s.catalogue, 920);
     db.sql("INSERT INTO SELL_ELSEWHERE VALUES (7611);");
     s.dialogs.expectQuestion(kStatement, false)
         .expectQuestion(kFinish, true)
@@ -506,7 +506,7 @@ TEST_F(SaleCounterTest, ArticleSoldOutBetweenTheLookupAndTheWriteIsNamedAndTheRe
     EXPECT_TRUE(s.finalize());
     s.dialogs.verify();
     s.expectReset();
-    EXPECT_EQ(labelsBoughtBy(s.catalogue, 902), before + QStringList{"7612"});
+    EXPECT_EQ(labelsBoughtBy(s.catalogue, 920), before + QStringList{"7612"});
     EXPECT_EQ(amountOf(s.catalogue, 7611, "Sekretera"), 0);
     EXPECT_EQ(amountOf(s.catalogue, 7612, "Konsola"), 1);
 }

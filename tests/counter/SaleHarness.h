@@ -26,7 +26,8 @@ inline const QString kSoldOutMeanwhile =
     QStringLiteral("Tych pozycji nie zapisano, ponieważ artykułu zabrakło w międzyczasie na stanie "
                    "(sprzedano go na innym stanowisku):");
 
-// The database of the sale tests, with its worker list: 901 to 910 once each, but 903 twice. Each
+// The database of the sale tests, with its worker list: 901 to 910 and 920 once each, but 903
+// twice. Each
 // test that records buys for workers of its own.
 inline TestDatabase& saleDatabase() {
     static TestDatabase& db = []() -> TestDatabase& {
@@ -43,7 +44,9 @@ inline TestDatabase& saleDatabase() {
                  "(SELECT 1 AS n FROM RDB$DATABASE UNION ALL SELECT 2 FROM RDB$DATABASE UNION ALL "
                  "SELECT 3 FROM RDB$DATABASE UNION ALL SELECT 4 FROM RDB$DATABASE UNION ALL "
                  "SELECT 5 FROM RDB$DATABASE UNION ALL SELECT 6 FROM RDB$DATABASE UNION ALL "
-                 "SELECT 7 FROM RDB$DATABASE);");
+                 "SELECT 7 FROM RDB$DATABASE);\n"
+                 "INSERT INTO WORKERS (REFERENCE_NUMBER, NAME, SURNAME) VALUES "
+                 "(920, 'Marek', 'Wrona');");
         return made;
     }();
     return db;
