@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -324,16 +325,23 @@ void benchRefresh(Station& s, BareClient& bare, int expected, int rounds) {
     plain();
     step();
     double tOurs = 0, tPlain = 0, tStep = 0;
+    std::vector<double> listRatios, stepRatios;
     for (int r = 0; r < rounds; ++r) {
+        double o = 0, p = 0, q = 0;
         if (r % 2 == 0) {
-            tOurs += ours();
-            tPlain += plain();
-            tStep += step();
+            o = ours();
+            p = plain();
+            q = step();
         } else {
-            tStep += step();
-            tPlain += plain();
-            tOurs += ours();
+            q = step();
+            p = plain();
+            o = ours();
         }
+        tOurs += o;
+        tPlain += p;
+        tStep += q;
+        listRatios.push_back(o / p);
+        stepRatios.push_back(q / p);
     }
     std::printf("refresh of %d articles x %d: list filled in %.0f ms, bare fetch %.0f ms, "
                 "ratio %.2f\n",
@@ -341,6 +349,14 @@ void benchRefresh(Station& s, BareClient& bare, int expected, int rounds) {
     std::printf("  the database layer's query step alone: %.0f ms, ratio %.2f to the bare "
                 "fetch\n",
                 1e3 * tStep / rounds, tStep / tPlain);
+    // Each round's list and query step against the bare fetch of the same round.
+    const auto spread = [](const char* what, std::vector<double> ratios) {
+        std::sort(ratios.begin(), ratios.end());
+        std::printf("  %s, round by round: median %.2f, from %.2f to %.2f\n", what,
+                    ratios[ratios.size() / 2], ratios.front(), ratios.back());
+    };
+    spread("ratio of the list", listRatios);
+    spread("ratio of the query step", stepRatios);
 }
 
 int run(int records, int rounds, int articles) {

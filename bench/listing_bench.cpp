@@ -118,6 +118,20 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Each round's ratio of a to b: the two ran back to back, so each pair saw much the same load.
+std::vector<double> roundRatios(const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> out;
+    for (size_t r = 0; r < a.size(); ++r)
+        out.push_back(a[r] / b[r]);
+    return out;
+}
+
+void printRatios(const char* what, const std::vector<double>& ratios) {
+    std::printf("%s, round by round: median %.2f, from %.2f to %.2f\n", what, median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
+}
+
 int run(int rounds) {
     qm::test::TestDatabase db(QStringLiteral("bench-listing"), false);
     auto start = Clock::now();
@@ -182,6 +196,8 @@ int run(int rounds) {
                 rounds, listingMedian, *std::min_element(listingTimes.begin(), listingTimes.end()),
                 withAddress);
     std::printf("ratio listing / bare fetch (medians): %.2f\n", listingMedian / bareMedian);
+    printRatios("ratio listing / bare fetch", roundRatios(listingTimes, bareTimes));
+    printRatios("ratio query step / bare fetch", roundRatios(queryTimes, bareTimes));
     std::printf("peak memory: %.0f MB\n", peakMegabytes());
     return 0;
 }
