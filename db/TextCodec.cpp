@@ -13,6 +13,17 @@ namespace {
 constexpr unsigned kFbCharsetWin1250 = 51;
 constexpr unsigned kFbCharsetUtf8 = 4;
 
+// Every byte as its character; U+FFFD (the replacement character) for the five bytes the code
+// page leaves undefined.
+constexpr std::array<char16_t, 256> kWin1250Chars = [] {
+    std::array<char16_t, 256> chars{};
+    for (unsigned b = 0; b < 0x80; ++b)
+        chars[b] = char16_t(b);
+    for (unsigned b = 0x80; b < 0x100; ++b)
+        chars[b] = kWin1250High[b - 0x80] != 0 ? kWin1250High[b - 0x80] : u'\uFFFD';
+    return chars;
+}();
+
 QString describe(char32_t cp) {
     return QStringLiteral("U+%1").arg(static_cast<uint>(cp), 4, 16, QLatin1Char('0')).toUpper();
 }
@@ -84,17 +95,10 @@ QByteArray TextCodec::encode(const QString& text) const {
 QString TextCodec::decode(const char* data, qsizetype size) const {
     if (kind_ == Kind::Utf8)
         return QString::fromUtf8(data, size);
-    QString out;
-    out.reserve(size);
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        if (b < 0x80)
-            out.append(QChar(b));
-        else if (const char16_t u = kWin1250High[b - 0x80]; u != 0)
-            out.append(QChar(u));
-        else
-            out.append(QChar(0xFFFD));
-    }
+    QString out(size, Qt::Uninitialized);
+    QChar* to = out.data();
+    for (qsizetype i = 0; i < size; ++i)
+        to[i] = QChar(kWin1250Chars[static_cast<unsigned char>(data[i])]);
     return out;
 }
 

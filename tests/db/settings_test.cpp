@@ -97,6 +97,25 @@ TEST(TextCodec, Win1250CarriesPolishBothWaysAndRefusesTheRest) {
     EXPECT_THROW(TextCodec::forCharset(QStringLiteral("KOI8R")), DbError);
 }
 
+TEST(TextCodec, Win1250ReadsEveryByteAndMarksTheUndefinedOnes) {
+    const TextCodec codec = TextCodec::forCharset(QStringLiteral("WIN1250"));
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString read = codec.decode(all);
+    ASSERT_EQ(read.size(), 256);
+    const QList<int> undefined = {0x81, 0x83, 0x88, 0x90, 0x98};
+    for (int b = 0; b < 256; ++b) {
+        const QString one = read.mid(b, 1);
+        if (undefined.contains(b))
+            EXPECT_EQ(one, QString(QChar(0xFFFD))) << b;
+        else
+            EXPECT_EQ(codec.encode(one), all.mid(b, 1)) << b;
+    }
+    EXPECT_EQ(read.left(128), QString::fromLatin1(all.left(128))) << "ASCII as it is";
+    EXPECT_EQ(codec.decode(QByteArray()), QString());
+}
+
 TEST(PositionalSql, NamedMarkersBecomeQuestionMarksInOrder) {
     std::vector<std::string> names;
     EXPECT_EQ(positionalSql("EXECUTE PROCEDURE P(:I_A, :I_B, ':I_C')", names),
