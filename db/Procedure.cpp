@@ -48,11 +48,83 @@ QDateTime wallClock(const QDate& date, const QTime& time) {
     return QDateTime(date, time, Qt::UTC);
 }
 
+const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
+const QString kTimeFormat = QStringLiteral("HH:mm:ss");
+const QString kTimestampFormat = QStringLiteral("dd.MM.yyyy HH:mm:ss");
+
+// Writes value as exactly width decimal digits, zeros in front, and moves past them.
+void putDigits(QChar*& at, int value, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+        at[i] = QChar(char16_t(u'0' + value % 10));
+        value /= 10;
+    }
+    at += width;
+}
+
+// The server's dates and times of day are written here directly, which is what the Qt format
+// strings above give for them; a value outside the server's range (a year before 1 or after 9999,
+// a time past the end of the day) is left to Qt.
+bool directDate(const QDate& date) {
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
+void putDate(QChar*& at, const QDate& date) {
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    putDigits(at, day, 2);
+    *at++ = QLatin1Char('.');
+    putDigits(at, month, 2);
+    *at++ = QLatin1Char('.');
+    putDigits(at, year, 4);
+}
+
+void putTime(QChar*& at, const QTime& time) {
+    putDigits(at, time.hour(), 2);
+    *at++ = QLatin1Char(':');
+    putDigits(at, time.minute(), 2);
+    *at++ = QLatin1Char(':');
+    putDigits(at, time.second(), 2);
+}
+
+QString dateText(const QDate& date) {
+    QString text(10, Qt::Uninitialized);
+    QChar* at = text.data();
+    putDate(at, date);
+    return text;
+}
+
+QString timeText(const QTime& time) {
+    QString text(8, Qt::Uninitialized);
+    QChar* at = text.data();
+    putTime(at, time);
+    return text;
+}
+
+QString timestampText(const QDate& date, const QTime& time) {
+    QString text(19, Qt::Uninitialized);
+    QChar* at = text.data();
+    putDate(at, date);
+    *at++ = QLatin1Char(' ');
+    putTime(at, time);
+    return text;
+}
+
 template <class T> QByteArray bytesOf(T value) {
     return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 } // namespace
+
+QDateTime Value::moment() const {
+    switch (type) {
+    case Type::Date:
+    case Type::Time:
+    case Type::Timestamp:
+        return wallClock(date, time);
+    default:
+        return {};
+    }
+}
 
 QString Value::render() const {
     switch (type) {
@@ -67,11 +139,17 @@ QString Value::render() const {
     case Type::Text:
         return text;
     case Type::Date:
-        return moment.date().toString(QStringLiteral("dd.MM.yyyy"));
+        if (directDate(date))
+            return dateText(date);
+        return moment().date().toString(kDateFormat);
     case Type::Time:
-        return moment.time().toString(QStringLiteral("HH:mm:ss"));
+        if (time.isValid())
+            return timeText(time);
+        return moment().time().toString(kTimeFormat);
     case Type::Timestamp:
-        return moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        if (directDate(date) && time.isValid())
+            return timestampText(date, time);
+        return moment().toString(kTimestampFormat);
     case Type::Boolean:
         return integer ? QStringLiteral("True") : QStringLiteral("False");
     }
@@ -146,12 +224,10 @@ std::vector<InputParam> encodeInput(const char* component,
     return out;
 }
 
-std::vector<Value> decodeRow(const std::vector<OutputField>& fields, const unsigned char* message,
-                             const TextCodec& codec) {
-    std::vector<Value> row(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) {
-        const OutputField& f = fields[i];
-        Value& v = row[i];
+void decodeRow(const std::vector<OutputField>& fields, const unsigned char* message,
+               const TextCodec& codec, std::vector<Value>& row) {
+    for (const OutputField& f : fields) {
+        Value& v = row.emplace_back();
         short isNull = 0;
         std::memcpy(&isNull, message + f.nullOffset, sizeof isNull);
         if (isNull)
@@ -209,21 +285,24 @@ std::vector<Value> decodeRow(const std::vector<OutputField>& fields, const unsig
             ISC_DATE x;
             load(x);
             v.type = Value::Type::Date;
-            v.moment = wallClock(fbDate(x), QTime(0, 0));
+            v.date = fbDate(x);
+            v.time = QTime(0, 0);
             continue;
         }
         case SQL_TYPE_TIME: {
             ISC_TIME x;
             load(x);
             v.type = Value::Type::Time;
-            v.moment = wallClock(QDate(1970, 1, 1), fbTime(x));
+            v.date = QDate(1970, 1, 1);
+            v.time = fbTime(x);
             continue;
         }
         case SQL_TIMESTAMP: {
             ISC_TIMESTAMP x;
             load(x);
             v.type = Value::Type::Timestamp;
-            v.moment = wallClock(fbDate(x.timestamp_date), fbTime(x.timestamp_time));
+            v.date = fbDate(x.timestamp_date);
+            v.time = fbTime(x.timestamp_time);
             continue;
         }
         case SQL_BOOLEAN: {
@@ -238,7 +317,6 @@ std::vector<Value> decodeRow(const std::vector<OutputField>& fields, const unsig
         v.scale = f.scale;
         v.type = f.scale == 0 ? Value::Type::Integer : Value::Type::Scaled;
     }
-    return row;
 }
 
 QDateTime dateTimeFromText(const QString& text) {
@@ -297,7 +375,8 @@ void Procedure::setDate(const char* name, const QDate& value) {
 }
 
 void Procedure::close() {
-    rows_.clear();
+    rows_ = {}; // the memory of a long result goes with it
+    rowCount_ = 0;
     columnNames_.clear();
     current_ = 0;
     open_ = false;
@@ -452,26 +531,29 @@ void Procedure::run(bool fetch) {
         std::vector<unsigned char> out(outMeta->getMessageLength(&st));
         Ref<IResultSet> cursor(
             stmt->openCursor(&st, tra, sendMeta.get(), in.data(), outMeta.get(), 0));
-        while (cursor->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
-            rows_.push_back(decodeRow(fields, out.data(), codec));
+        while (cursor->fetchNext(&st, out.data()) == IStatus::RESULT_OK) {
+            decodeRow(fields, out.data(), codec, rows_);
+            ++rowCount_;
+        }
         end(cursor, [&](IResultSet* c) { c->close(&st); });
     } catch (...) {
         rows_.clear();
+        rowCount_ = 0;
         throw;
     }
 }
 
 int Procedure::readCount(const char* countColumn) {
-    if (rows_.empty())
+    if (rowCount_ == 0)
         return 0;
     current_ = 0;
     return asInteger(countColumn);
 }
 
 bool Procedure::next() {
-    if (current_ < rows_.size())
+    if (current_ < rowCount_)
         ++current_;
-    return current_ < rows_.size();
+    return current_ < rowCount_;
 }
 
 const Value& Procedure::column(const char* name) const {
@@ -479,7 +561,7 @@ const Value& Procedure::column(const char* name) const {
     for (size_t i = 0; i < columnNames_.size(); ++i)
         if (columnNames_[i] == name)
             // Past the last row, or in an empty result, every column reads as null.
-            return onRow() ? rows_[current_][i] : none;
+            return onRow() ? rows_[current_ * columnNames_.size() + i] : none;
     throw DbError(QStringLiteral("%1: wynik nie ma kolumny %2.")
                       .arg(QString::fromLatin1(def_.component), QString::fromLatin1(name)));
 }
@@ -541,7 +623,7 @@ QDateTime Procedure::asDateTime(const char* name) const {
     case Value::Type::Date:
     case Value::Type::Time:
     case Value::Type::Timestamp:
-        return v.moment;
+        return v.moment();
     case Value::Type::Text: {
         const QDateTime t = dateTimeFromText(v.text);
         if (t.isValid())

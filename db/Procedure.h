@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QTime>
 #include <map>
 #include <string>
 #include <variant>
@@ -65,9 +66,14 @@ struct Value {
     int scale = 0;      // Scaled: power of ten, negative for decimals
     double real = 0;
     QString text;
-    // Date, Time (on 1 Jan 1970), Timestamp: the server's wall-clock value in UTC, that is
-    // without any time zone, so that no daylight-saving rule of the workstation can move it.
-    QDateTime moment;
+    // Date, Time (on 1 Jan 1970), Timestamp: the server's wall-clock date and time of day, as
+    // the server sent them.
+    QDate date;
+    QTime time;
+
+    // Date, Time, Timestamp as a date-time in UTC, that is without any time zone, so that no
+    // daylight-saving rule of the workstation can move it; invalid for any other type.
+    QDateTime moment() const;
 
     // The client's text rendering with the Polish regional settings: decimal comma, dd.MM.yyyy.
     QString render() const;
@@ -101,10 +107,10 @@ struct OutputField {
     int scale;
 };
 
-// Decodes one row of an output message into values; throws DbError for a column of a type the
-// program does not read.
-std::vector<Value> decodeRow(const std::vector<OutputField>& fields, const unsigned char* message,
-                             const TextCodec& codec);
+// Decodes one row of an output message, appending its values to row in column order; throws
+// DbError for a column of a type the program does not read.
+void decodeRow(const std::vector<OutputField>& fields, const unsigned char* message,
+               const TextCodec& codec, std::vector<Value>& row);
 
 // Reads a date-time written as dd.MM.yyyy HH:mm:ss or dd.MM.yyyy, without any time zone (UTC);
 // an invalid QDateTime when the text is neither.
@@ -134,8 +140,8 @@ public:
     bool isOpen() const { return open_; }
 
     // Rows the server really returned.
-    int fetchedRows() const { return int(rows_.size()); }
-    bool onRow() const { return current_ < rows_.size(); }
+    int fetchedRows() const { return int(rowCount_); }
+    bool onRow() const { return current_ < rowCount_; }
     // The count column of the first row as an integer; 0 for an empty result.
     int readCount(const char* countColumn);
     // Moves to the next row; false when the last real row has been passed.
@@ -193,7 +199,9 @@ private:
     std::map<std::string, ParamValue> values_;
     Ref<Firebird::IStatement> statement_;
     std::vector<std::string> columnNames_;
-    std::vector<std::vector<Value>> rows_;
+    // The rows one after another, a value for each column.
+    std::vector<Value> rows_;
+    size_t rowCount_ = 0;
     size_t current_ = 0;
     bool open_ = false;
     bool keepPrepared_ = false;

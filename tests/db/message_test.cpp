@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <optional>
 
 using namespace qm::db;
@@ -53,8 +54,8 @@ struct OneColumn {
         return *this;
     }
     Value decode() const {
-        const auto row =
-            decodeRow({field}, reinterpret_cast<const unsigned char*>(message.data()), win1250);
+        std::vector<Value> row;
+        decodeRow({field}, reinterpret_cast<const unsigned char*>(message.data()), win1250, row);
         EXPECT_EQ(row.size(), 1u);
         return row.at(0);
     }
@@ -124,17 +125,84 @@ TEST(DecodeRow, ValuesRenderAsThePolishClientShowsThem) {
     }
 }
 
+// The server's day number of a date.
+ISC_DATE serverDay(const QDate& date) {
+    return ISC_DATE(QDate(1858, 11, 17).daysTo(date));
+}
+
+constexpr ISC_TIME kLastTenThousandth = 24 * 3600 * 10000 - 1;
+
+TEST(DecodeRow, EdgeValuesRenderAsThePolishClientShowsThem) {
+    const struct {
+        const char* what;
+        OneColumn column;
+        const char* rendered;
+    } cases[] = {
+        {"first DATE the server stores",
+         {SQL_TYPE_DATE, 0, bytes(serverDay({1, 1, 1}))},
+         "01.01.0001"},
+        {"DATE before 1900", {SQL_TYPE_DATE, 0, bytes(serverDay({1899, 12, 31}))}, "31.12.1899"},
+        {"DATE of day 0", {SQL_TYPE_DATE, 0, bytes(ISC_DATE(0))}, "17.11.1858"},
+        {"DATE of a leap day", {SQL_TYPE_DATE, 0, bytes(serverDay({2000, 2, 29}))}, "29.02.2000"},
+        {"DATE after 2100", {SQL_TYPE_DATE, 0, bytes(serverDay({2100, 3, 1}))}, "01.03.2100"},
+        {"last DATE the server stores",
+         {SQL_TYPE_DATE, 0, bytes(serverDay({9999, 12, 31}))},
+         "31.12.9999"},
+        {"DATE past the server's range",
+         {SQL_TYPE_DATE, 0, bytes(serverDay({10000, 1, 1}))},
+         "01.01.10000"},
+        {"null DATE", OneColumn(SQL_TYPE_DATE, 0, bytes(ISC_DATE(0))).null(), ""},
+        {"TIME at midnight", {SQL_TYPE_TIME, 0, bytes(ISC_TIME(0))}, "00:00:00"},
+        {"TIME with a fraction", {SQL_TYPE_TIME, 0, bytes(kLastTenThousandth)}, "23:59:59"},
+        {"first TIMESTAMP",
+         {SQL_TIMESTAMP, 0, timestamp(serverDay({1, 1, 1}), 0)},
+         "01.01.0001 00:00:00"},
+        {"TIMESTAMP before 1900",
+         {SQL_TIMESTAMP, 0, timestamp(serverDay({1899, 12, 31}), kLastTenThousandth)},
+         "31.12.1899 23:59:59"},
+        {"TIMESTAMP after 2100",
+         {SQL_TIMESTAMP, 0, timestamp(serverDay({2101, 7, 4}), (9 * 3600 + 5 * 60 + 7) * 10000)},
+         "04.07.2101 09:05:07"},
+        {"last TIMESTAMP",
+         {SQL_TIMESTAMP, 0, timestamp(serverDay({9999, 12, 31}), kLastTenThousandth)},
+         "31.12.9999 23:59:59"},
+        {"TIMESTAMP past the server's range",
+         {SQL_TIMESTAMP, 0, timestamp(serverDay({10000, 1, 1}), 0)},
+         "01.01.10000 00:00:00"},
+        {"null TIMESTAMP", OneColumn(SQL_TIMESTAMP, 0, timestamp(0, 0)).null(), ""},
+        {"scale 0, zero", {SQL_INT64, 0, bytes(ISC_INT64(0))}, "0"},
+        {"scale 0, negative", {SQL_LONG, 0, bytes(ISC_LONG(-7))}, "-7"},
+        {"scale 1", {SQL_LONG, -1, bytes(ISC_LONG(125))}, "12,5"},
+        {"scale 1, negative below one", {SQL_LONG, -1, bytes(ISC_LONG(-1))}, "-0,1"},
+        {"scale 2, zero", {SQL_INT64, -2, bytes(ISC_INT64(0))}, "0,00"},
+        {"scale 2, negative", {SQL_INT64, -2, bytes(ISC_INT64(-129900))}, "-1299,00"},
+        {"scale 3, below one", {SQL_INT64, -3, bytes(ISC_INT64(5))}, "0,005"},
+        {"scale 4, zero", {SQL_INT64, -4, bytes(ISC_INT64(0))}, "0,0000"},
+        {"scale 4, negative", {SQL_INT64, -4, bytes(ISC_INT64(-12500))}, "-1,2500"},
+        {"scale 4, largest",
+         {SQL_INT64, -4, bytes(ISC_INT64(9223372036854775807))},
+         "922337203685477,5807"},
+        {"scale 2, smallest",
+         {SQL_INT64, -2, bytes(std::numeric_limits<ISC_INT64>::min())},
+         "-92233720368547758,08"},
+        {"SMALLINT scale 2", {SQL_SHORT, -2, bytes(ISC_SHORT(-32768))}, "-327,68"},
+        {"null NUMERIC", OneColumn(SQL_INT64, -4, bytes(ISC_INT64(0))).null(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.column.decode().render(), QString::fromUtf8(c.rendered)) << c.what;
+}
+
 TEST(DecodeRow, ServerDateTimesKeepTheirWallClockWhateverTheWorkstationsZone) {
     const InWarsaw zone;
     const Value v = OneColumn(SQL_TIMESTAMP, 0, timestamp(k20240331, kHalfPastTwo)).decode();
-    EXPECT_EQ(v.moment.date(), QDate(2024, 3, 31));
-    EXPECT_EQ(v.moment.time(), QTime(2, 30));
+    EXPECT_EQ(v.moment().date(), QDate(2024, 3, 31));
+    EXPECT_EQ(v.moment().time(), QTime(2, 30));
     // Two purchases half an hour apart across the gap stay in their order and distance.
     const Value later =
         OneColumn(SQL_TIMESTAMP, 0, timestamp(k20240331, kHalfPastTwo + 1800 * 10000)).decode();
-    EXPECT_EQ(v.moment.secsTo(later.moment), 1800);
+    EXPECT_EQ(v.moment().secsTo(later.moment()), 1800);
 
-    EXPECT_EQ(dateTimeFromText(QStringLiteral("31.03.2024 02:30:00")), v.moment);
+    EXPECT_EQ(dateTimeFromText(QStringLiteral("31.03.2024 02:30:00")), v.moment());
     EXPECT_EQ(dateTimeFromText(QStringLiteral("31.03.2024")).time(), QTime(0, 0));
     EXPECT_FALSE(dateTimeFromText(QStringLiteral("31.02.2024")).isValid());
 }
