@@ -1,6 +1,8 @@
 #include "GridTable.h"
 
 #include <QLocale>
+#include <cstddef>
+#include <stdexcept>
 
 namespace qm {
 
@@ -14,54 +16,60 @@ int GridTable::columnIndex(const QString& caption) const {
     return -1;
 }
 
+size_t GridTable::cellIndex(int row, int column) const {
+    if (row < 0 || row >= rows_ || column < 0 || size_t(column) >= columns_.size())
+        throw std::out_of_range("no such cell in the grid");
+    return size_t(row) * columns_.size() + size_t(column);
+}
+
 void GridTable::clearRows() {
-    if (rows_.empty())
+    if (rows_ == 0)
         return;
-    if (bulk_) {
-        rows_.clear();
-        return;
-    }
-    beginResetModel();
-    rows_.clear();
-    endResetModel();
+    if (!bulk_)
+        beginResetModel();
+    cells_ = {}; // the memory of a long list goes with it
+    rows_ = 0;
+    if (!bulk_)
+        endResetModel();
 }
 
 int GridTable::appendRow() {
-    const int row = int(rows_.size());
-    if (bulk_) {
-        rows_.emplace_back(columns_.size());
-        return row;
-    }
-    beginInsertRows({}, row, row);
-    rows_.emplace_back(columns_.size());
-    endInsertRows();
+    const int row = rows_;
+    if (!bulk_)
+        beginInsertRows({}, row, row);
+    cells_.resize(cells_.size() + columns_.size());
+    ++rows_;
+    if (!bulk_)
+        endInsertRows();
     return row;
 }
 
 void GridTable::removeRow(int row) {
-    if (row < 0 || row >= rows())
+    if (row < 0 || row >= rows_)
         return;
     if (!bulk_)
         beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
+    const auto first = cells_.begin() + std::ptrdiff_t(size_t(row) * columns_.size());
+    cells_.erase(first, first + std::ptrdiff_t(columns_.size()));
+    --rows_;
     if (!bulk_)
         endRemoveRows();
 }
 
 void GridTable::setText(int row, int column, const QString& text) {
-    rows_.at(size_t(row)).at(size_t(column)) = text;
+    cells_[cellIndex(row, column)] = text;
     if (!bulk_)
         emit dataChanged(index(row, column), index(row, column));
 }
 
 void GridTable::setNumber(int row, int column, double value) {
-    rows_.at(size_t(row)).at(size_t(column)) = value;
+    cells_[cellIndex(row, column)] = value;
     if (!bulk_)
         emit dataChanged(index(row, column), index(row, column));
 }
 
 QVariant GridTable::value(int row, int column) const {
-    return rows_.at(size_t(row)).at(size_t(column));
+    return cells_[cellIndex(row, column)];
 }
 
 QString GridTable::text(int row, int column) const {

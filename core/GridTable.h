@@ -25,7 +25,7 @@ public:
     const std::vector<GridColumn>& columns() const { return columns_; }
     int columnIndex(const QString& caption) const; // -1 when there is none
 
-    int rows() const { return int(rows_.size()); }
+    int rows() const { return rows_; }
     void clearRows();
     int appendRow();
     void removeRow(int row);
@@ -68,8 +68,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // Where the cell of a row and column in range is kept; std::out_of_range for any other.
+    size_t cellIndex(int row, int column) const;
+
     std::vector<GridColumn> columns_;
-    std::vector<std::vector<QVariant>> rows_;
+    // The rows one after another, a cell for each column.
+    std::vector<QVariant> cells_;
+    int rows_ = 0;
     std::function<std::optional<int>()> selection_;
     std::function<std::vector<int>()> displayOrder_;
     int bulk_ = 0;
