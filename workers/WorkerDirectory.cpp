@@ -4,6 +4,8 @@
 #include "db/Catalogue.h"
 
 #include <exception>
+#include <limits>
+#include <optional>
 
 namespace qm::workers {
 
@@ -18,13 +20,35 @@ constexpr const char* kTextColumns[] = {db::col::kName,    db::col::kSurname,
                                         db::col::kAddress, db::col::kPostcode,
                                         db::col::kStreet,  db::col::kInstitution};
 
+// The whole number whose text, as QString::number writes it, is exactly text: digits with no
+// leading zero, a minus before any but zero, within 32 bits; nothing for any other text.
+std::optional<qint32> numberWrittenAs(const QString& text) {
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    const QStringView digits = QStringView(text).mid(negative ? 1 : 0);
+    if (digits.isEmpty() || digits.size() > 10 ||
+        (digits.front() == QLatin1Char('0') && (digits.size() > 1 || negative)))
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(value);
+}
+
 } // namespace
 
 void WorkerDirectory::load(db::Catalogue& catalogue, Dialogs& dialogs) {
     db::Procedure& p = catalogue.ibcspGetWorkersData;
     p.open();
     cells_.clear();
-    index_.clear();
+    byNumber_.clear();
+    byOtherText_.clear();
     const int count = p.readCount(db::col::kCountWorkersData);
     try {
         p.walkRows(count, [&] {
@@ -42,13 +66,25 @@ void WorkerDirectory::load(db::Catalogue& catalogue, Dialogs& dialogs) {
 }
 
 void WorkerDirectory::rebuildIndex() {
-    index_.clear();
-    index_.reserve(workerCount());
+    byNumber_.clear();
+    byOtherText_.clear();
+    byNumber_.reserve(workerCount());
     for (int k = 0; k < workerCount(); ++k) {
-        Matches& m = index_[cells_.at(k * kCellsPerWorker + Id)];
+        const QString& id = cells_.at(k * kCellsPerWorker + Id);
+        const std::optional<qint32> number = numberWrittenAs(id);
+        Matches& m = number ? byNumber_[*number] : byOtherText_[id];
         ++m.count;
         m.last = k;
     }
+}
+
+const WorkerDirectory::Matches* WorkerDirectory::find(const QString& workerId) const {
+    if (const std::optional<qint32> number = numberWrittenAs(workerId)) {
+        const auto it = byNumber_.constFind(*number);
+        return it == byNumber_.cend() ? nullptr : &*it;
+    }
+    const auto it = byOtherText_.constFind(workerId);
+    return it == byOtherText_.cend() ? nullptr : &*it;
 }
 
 std::optional<WorkerAddress>
@@ -58,10 +94,10 @@ WorkerDirectory::listingLookup(Dialogs& dialogs, const QString& workerId, bool f
             dialogs.information(kNoWorkerData);
         return std::nullopt;
     }
-    const auto it = index_.constFind(workerId);
-    if (it == index_.cend())
+    const Matches* matches = find(workerId);
+    if (!matches)
         return std::nullopt;
-    const int k = it->last;
+    const int k = matches->last;
     return WorkerAddress{cell(k, Address), cell(k, Postcode), cell(k, Street),
                          cell(k, Institution)};
 }
@@ -71,8 +107,8 @@ bool WorkerDirectory::purchaseCheck(Dialogs& dialogs, const QString& workerId) c
         dialogs.information(kNoWorkerData);
         return false;
     }
-    const auto it = index_.constFind(workerId);
-    if (it == index_.cend() || it->count != 1) {
+    const Matches* matches = find(workerId);
+    if (!matches || matches->count != 1) {
         dialogs.information(kNoSuchWorker);
         return false;
     }

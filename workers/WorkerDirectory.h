@@ -28,7 +28,9 @@ struct WorkerAddress {
 // integer in decimal digits), first name, surname, address, postcode, street, institution. Both
 // lookups compare the given text with the ID cell exactly (no trimming, no numeric comparison, so
 // "0012" never matches "12"). An index from ID text to the number of matching workers and the
-// last of them, built once the load ends, answers both in constant time.
+// last of them, built once the load ends, answers both in constant time. The index is kept by
+// number for an ID text that is a number as the load writes it, which every complete worker's
+// ID is, and by text for any other (the ID cell of a worker whose load failed half-way).
 class WorkerDirectory {
 public:
     static constexpr int kCellsPerWorker = 7;
@@ -66,9 +68,11 @@ private:
         int last = -1; // worker number of the last match
     };
     void rebuildIndex();
+    const Matches* find(const QString& workerId) const;
 
     QStringList cells_;
-    QHash<QString, Matches> index_;
+    QHash<qint32, Matches> byNumber_;
+    QHash<QString, Matches> byOtherText_;
 };
 
 } // namespace qm::workers

@@ -78,7 +78,10 @@ TEST_F(WorkerDirectoryTest, LookupsMatchExactTextLastWinsExactlyOneBuys) {
         loaded(workerRow(500, QStringLiteral("Anna"), QStringLiteral("Swarzędz")) +
                workerRow(12, QStringLiteral("Piotr"), QStringLiteral("Kostrzyn")) +
                workerRow(500, QStringLiteral("Zofia"), QStringLiteral("Pobiedziska")) +
-               workerRow(-7, QStringLiteral("Ewa"), QStringLiteral("Luboń")));
+               workerRow(-7, QStringLiteral("Ewa"), QStringLiteral("Luboń")) +
+               workerRow(0, QStringLiteral("Jan"), QStringLiteral("Kórnik")) +
+               workerRow(2147483647, QStringLiteral("Ola"), QStringLiteral("Mosina")) +
+               workerRow(-2147483647 - 1, QStringLiteral("Iza"), QStringLiteral("Puszczykowo")));
 
     struct Case {
         QString id;
@@ -98,6 +101,16 @@ TEST_F(WorkerDirectoryTest, LookupsMatchExactTextLastWinsExactlyOneBuys) {
         {"", std::nullopt, false},
         {"13", std::nullopt, false},
         {QStringLiteral("１２"), std::nullopt, false}, // full-width digits
+        {"0", QStringLiteral("Kórnik"), true},
+        {"00", std::nullopt, false},
+        {"-0", std::nullopt, false},
+        {"-07", std::nullopt, false},
+        {"-", std::nullopt, false},
+        {"2147483647", QStringLiteral("Mosina"), true},
+        {"-2147483648", QStringLiteral("Puszczykowo"), true},
+        {"4294967308", std::nullopt, false}, // 2^32 + 12
+        {"2147483648", std::nullopt, false},
+        {"12345678901", std::nullopt, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id.toStdString());
