@@ -4,6 +4,7 @@
 #include "core/PriceWithTax.h"
 #include "db/Catalogue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -86,6 +87,7 @@ void ArticleList::RefreshDataButtonClick() {
     db::Procedure& p = catalogue_.ibcspGetAllProductsInfo;
     p.open();
     const int count = p.readCount(db::col::kCountAmountOfArticles);
+    articles_.reserveRows(std::min(count, p.fetchedRows()));
 
     GridTable::Bulk bulk(articles_);
     try {

@@ -44,6 +44,11 @@ int GridTable::appendRow() {
     return row;
 }
 
+void GridTable::reserveRows(int rows) {
+    if (rows > 0)
+        cells_.reserve(size_t(rows) * columns_.size());
+}
+
 void GridTable::removeRow(int row) {
     if (row < 0 || row >= rows_)
         return;

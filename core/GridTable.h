@@ -28,6 +28,8 @@ public:
     int rows() const { return rows_; }
     void clearRows();
     int appendRow();
+    // Room for this many rows in all, so that a long fill does not move the cells it has written.
+    void reserveRows(int rows);
     void removeRow(int row);
     void setText(int row, int column, const QString& text);
     void setNumber(int row, int column, double value);

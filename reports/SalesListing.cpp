@@ -210,6 +210,8 @@ void SalesListing::startListing() {
 void SalesListing::fill(db::Procedure& p, int count, const QString& failureMessage,
                         const std::optional<QString>& fixedWorkerId) {
     const Columns& c = columns_;
+    // The rows the server sent, or fewer when the count says so, and the spare row.
+    grid_.reserveRows(std::min(count, p.fetchedRows()) + 1);
     SpareRow spare(grid_);
     bool buttonEnabled = false;
     bool complete = false;
