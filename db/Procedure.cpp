@@ -2,6 +2,7 @@
 
 #include "FbClient.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -26,13 +27,24 @@ QString scaledText(qint64 digits, int scale) {
     }
     const bool negative = digits < 0;
     // Work on the unsigned magnitude so that the smallest 64-bit value renders too.
-    const quint64 magnitude = negative ? quint64(0) - quint64(digits) : quint64(digits);
-    QString s = QString::number(magnitude);
+    quint64 magnitude = negative ? quint64(0) - quint64(digits) : quint64(digits);
     const int decimals = -scale;
-    if (s.size() <= decimals)
-        s = QString(decimals - s.size() + 1, QLatin1Char('0')) + s;
-    s.insert(s.size() - decimals, QLatin1Char(','));
-    return negative ? QLatin1Char('-') + s : s;
+    // At least one digit before the comma: zeros in front of a magnitude shorter than that.
+    int places = 1;
+    for (quint64 m = magnitude; m >= 10; m /= 10)
+        ++places;
+    places = std::max(places, decimals + 1);
+    QString text((negative ? 1 : 0) + places + 1, Qt::Uninitialized);
+    QChar* at = text.data() + text.size(); // written from the last digit back
+    for (int place = 0; place < places; ++place) {
+        if (place == decimals)
+            *--at = QLatin1Char(',');
+        *--at = QChar(char16_t(u'0' + magnitude % 10));
+        magnitude /= 10;
+    }
+    if (negative)
+        *--at = QLatin1Char('-');
+    return text;
 }
 
 QDate fbDate(ISC_DATE d) {
@@ -559,7 +571,7 @@ bool Procedure::next() {
 const Value& Procedure::column(const char* name) const {
     static const Value none;
     for (size_t i = 0; i < columnNames_.size(); ++i)
-        if (columnNames_[i] == name)
+        if (std::strcmp(columnNames_[i].c_str(), name) == 0)
             // Past the last row, or in an empty result, every column reads as null.
             return onRow() ? rows_[current_ * columnNames_.size() + i] : none;
     throw DbError(QStringLiteral("%1: wynik nie ma kolumny %2.")
