@@ -390,6 +390,7 @@ void Procedure::close() {
     rows_ = {}; // the memory of a long result goes with it
     rowCount_ = 0;
     columnNames_.clear();
+    foundColumns_.clear();
     current_ = 0;
     open_ = false;
 }
@@ -533,6 +534,7 @@ void Procedure::run(bool fetch) {
         const unsigned outCount = outMeta->getCount(&st);
         std::vector<OutputField> fields(outCount);
         columnNames_.resize(outCount);
+        foundColumns_.clear();
         for (unsigned i = 0; i < outCount; ++i) {
             fields[i] = {outMeta->getAlias(&st, i),  outMeta->getType(&st, i) & ~1u,
                          outMeta->getOffset(&st, i), outMeta->getNullOffset(&st, i),
@@ -568,14 +570,28 @@ bool Procedure::next() {
     return current_ < rowCount_;
 }
 
-const Value& Procedure::column(const char* name) const {
-    static const Value none;
-    for (size_t i = 0; i < columnNames_.size(); ++i)
-        if (std::strcmp(columnNames_[i].c_str(), name) == 0)
-            // Past the last row, or in an empty result, every column reads as null.
-            return onRow() ? rows_[current_ * columnNames_.size() + i] : none;
+size_t Procedure::columnPosition(const char* name) const {
+    // The text at a remembered address is compared again, so a name that a caller wrote into
+    // the same buffer since is searched for as any other.
+    for (const auto& [asked, position] : foundColumns_)
+        if (asked == name && std::strcmp(columnNames_[position].c_str(), name) == 0)
+            return position;
+    for (size_t i = 0; i < columnNames_.size(); ++i) {
+        if (std::strcmp(columnNames_[i].c_str(), name) == 0) {
+            if (foundColumns_.size() < columnNames_.size())
+                foundColumns_.emplace_back(name, i);
+            return i;
+        }
+    }
     throw DbError(QStringLiteral("%1: wynik nie ma kolumny %2.")
                       .arg(QString::fromLatin1(def_.component), QString::fromLatin1(name)));
+}
+
+const Value& Procedure::column(const char* name) const {
+    static const Value none;
+    const size_t i = columnPosition(name);
+    // Past the last row, or in an empty result, every column reads as null.
+    return onRow() ? rows_[current_ * columnNames_.size() + i] : none;
 }
 
 bool Procedure::isNull(const char* name) const {

@@ -8,6 +8,7 @@
 #include <QTime>
 #include <map>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -62,8 +63,8 @@ using ParamValue = std::variant<qint32, QString, QDate>;
 struct Value {
     enum class Type { Null, Integer, Scaled, Real, Text, Date, Time, Timestamp, Boolean };
     Type type = Type::Null;
-    qint64 integer = 0; // Integer, Scaled (unscaled digits), Boolean
     int scale = 0;      // Scaled: power of ten, negative for decimals
+    qint64 integer = 0; // Integer, Scaled (unscaled digits), Boolean
     double real = 0;
     QString text;
     // Date, Time (on 1 Jan 1970), Timestamp: the server's wall-clock date and time of day, as
@@ -189,6 +190,7 @@ private:
     void runNoted(bool fetch);
     const ParamDef& param(const char* name, Form form) const;
     const Value& column(const char* name) const;
+    size_t columnPosition(const char* name) const;
     Firebird::IStatement* prepare();
     void run(bool fetch);
 
@@ -199,6 +201,10 @@ private:
     std::map<std::string, ParamValue> values_;
     Ref<Firebird::IStatement> statement_;
     std::vector<std::string> columnNames_;
+    // The columns found by name in this result, by the address of the name asked for: the
+    // callers name columns with the constants of db::col, so a walk over many rows searches for
+    // each column once.
+    mutable std::vector<std::pair<const char*, size_t>> foundColumns_;
     // The rows one after another, a value for each column.
     std::vector<Value> rows_;
     size_t rowCount_ = 0;

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QThread>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
@@ -115,6 +116,31 @@ TEST_F(CatalogueTest, ProductLookupRendersEveryColumnAsThePolishClientDoes) {
                   QStringLiteral("7001|SF-1|Sofa Łódź|Welur ciemnozielony|Buk|2|1,25|1299,00"),
                   QStringLiteral("7001|SF-2|Fotel Łódź|||0||499,50"),
               }));
+}
+
+// A column is found by the text of its name, also when a caller asks for another column with
+// the same buffer.
+TEST_F(CatalogueTest, ColumnIsFoundByTheTextOfItsName) {
+    Procedure& p = catalogue_->ibcspGetProductInfo;
+    p.setText("I_LABEL", QStringLiteral("7001"));
+    p.open();
+    char name[32];
+    const struct {
+        const char* column;
+        const char* first;
+        const char* second;
+    } cases[] = {{"CODE_TO_RETURN", "SF-1", "SF-2"},
+                 {"NAME_TO_RETURN", "Sofa Łódź", "Fotel Łódź"},
+                 {"CODE_TO_RETURN", "SF-1", "SF-2"}};
+    for (const auto& c : cases) {
+        std::strcpy(name, c.column);
+        p.readCount(col::kCountAmountOfArticles); // back on the first row
+        EXPECT_EQ(p.asText(name), QString::fromUtf8(c.first)) << c.column;
+        ASSERT_TRUE(p.next());
+        EXPECT_EQ(p.asText(name), QString::fromUtf8(c.second)) << c.column;
+    }
+    std::strcpy(name, "NAME_TO_RETURNS");
+    EXPECT_THROW(p.asText(name), DbError);
 }
 
 TEST_F(CatalogueTest, UnknownKeyGivesCountZeroAndNoRowIsRead) {
