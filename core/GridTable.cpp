@@ -74,17 +74,24 @@ void GridTable::setNumber(int row, int column, double value) {
 }
 
 QVariant GridTable::value(int row, int column) const {
-    return cells_[cellIndex(row, column)];
+    const Cell& cell = cells_[cellIndex(row, column)];
+    if (const auto* text = std::get_if<QString>(&cell))
+        return *text;
+    if (const auto* number = std::get_if<double>(&cell))
+        return *number;
+    return {};
 }
 
 QString GridTable::text(int row, int column) const {
-    const QVariant v = value(row, column);
-    if (v.typeId() == QMetaType::Double) {
+    const Cell& cell = cells_[cellIndex(row, column)];
+    if (const auto* text = std::get_if<QString>(&cell))
+        return *text;
+    if (const auto* number = std::get_if<double>(&cell)) {
         QLocale polish(QLocale::Polish, QLocale::Poland);
         polish.setNumberOptions(QLocale::OmitGroupSeparator);
-        return polish.toString(v.toDouble(), 'g', 15);
+        return polish.toString(*number, 'g', 15);
     }
-    return v.toString();
+    return {};
 }
 
 void GridTable::beginBulk() {

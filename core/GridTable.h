@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace qm {
@@ -74,8 +75,10 @@ private:
     size_t cellIndex(int row, int column) const;
 
     std::vector<GridColumn> columns_;
+    // A cell never written, a text or a number.
+    using Cell = std::variant<std::monostate, QString, double>;
     // The rows one after another, a cell for each column.
-    std::vector<QVariant> cells_;
+    std::vector<Cell> cells_;
     int rows_ = 0;
     std::function<std::optional<int>()> selection_;
     std::function<std::vector<int>()> displayOrder_;
