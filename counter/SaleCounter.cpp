@@ -359,8 +359,9 @@ void SaleCounter::FinalizeSellButtonClick() {
 // Its entry stays in the basket, marked; before it is recorded again, the worker's standing
 // purchases under its label are counted once more: one more than before the write means the
 // server recorded it, and the entry leaves the basket as recorded; as many as before means it was
-// not, and it is recorded now. Fewer (another workstation released one meanwhile) cannot be told
-// apart, and the operator is told which entry to check.
+// not, and it is recorded now. Any other count (another workstation recorded or released a
+// purchase of that label for the worker meanwhile) cannot be told apart, and the operator is told
+// which entry to check.
 //
 // An entry whose article ran out since the scan is not recorded; all of them are named in one
 // notice once the others are recorded.
